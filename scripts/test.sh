@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The project's test command: installs what is missing, builds everything and runs every
+# test, host (plain and under AddressSanitizer/UBSan) and Windows (under Wine on a virtual
+# display). Exits nonzero when anything fails.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+root=${1:-$top/build}
+
+"$top/scripts/setup.sh"
+"$top/scripts/build.sh" "$root"
+
+status=0
+ctest --test-dir "$root/host" --output-on-failure -j "$(nproc)" || status=1
+ctest --test-dir "$root/host-asan" --output-on-failure -j "$(nproc)" || status=1
+# Windows tests share one Wine prefix and its registry: one at a time.
+xvfb-run -a -s "-screen 0 1024x768x24" \
+    ctest --test-dir "$root/win-x86_64" --output-on-failure || status=1
+
+if [ $status -ne 0 ]; then
+    echo "test: FAILED" >&2
+else
+    echo "test: all passed"
+fi
+exit $status
