@@ -12,7 +12,9 @@ set(KRZ_PAYLOAD_DIR ${CMAKE_SOURCE_DIR}/sample CACHE PATH
 
 # Every Windows program is linked statically, so it needs nothing beside the system's own DLLs.
 add_link_options(-static -static-libgcc -static-libstdc++)
-add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601
+                        # comctl32 is bound at run time (framework/SystemLibraries.cpp)
+                        WINCOMMCTRLAPI=)
 
 # Our stand-in for the platform's application framework, then the installer's subsystems.
 add_subdirectory(framework)

@@ -60,7 +60,7 @@ TEST(CString, UpperCaseAndConcatenation) {
     CString t = s + "\\Program Files" + CString("\\X") + '\\';
     EXPECT_STREQ(t, "C:\\Program Files\\X\\");
     EXPECT_TRUE(t == "C:\\Program Files\\X\\");
-    EXPECT_TRUE(CString() .IsEmpty());
+    EXPECT_TRUE(CString().IsEmpty());
 }
 
 } // namespace

@@ -1,0 +1,23 @@
+// The installation's registry entries under HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\
+// CurrentVersion: the application path entry ("App Paths\KRZ.EXE") and the uninstall entry
+// ("Uninstall\Quorbelix"), and the lookup of a previous installation's folder.
+//
+// The main dialog owns the two texts these use (install folder, special-build text) and
+// forwards its member operations here. None of them reports success or failure.
+#pragma once
+
+#include "CString.h"
+
+// The "Path" value of the application path entry, or the empty text.
+CString ReadPreviousInstallFolder();
+
+// Writes the application path entry for `installFolder`; fills `specialBuild` first
+// (ReadSpecialBuild).
+void WriteAppPathEntry(const CString& installFolder, CString& specialBuild);
+
+// Writes the uninstall entry for `installFolder`.
+void WriteUninstallEntry(const CString& installFolder);
+
+// Sets `specialBuild` to the trimmed "SpecialBuild" string of the executable's own version
+// resource (US English, Unicode table); leaves it unchanged when there is no version resource.
+void ReadSpecialBuild(CString& specialBuild);
