@@ -1,0 +1,99 @@
+#include "CWinApp.h"
+
+#include <commctrl.h>
+
+#include <new>
+#include <stdexcept>
+
+#include "AfxBoundary.h"
+#include "AfxMessageBox.h"
+#include "CDialog.h"
+#include "CWnd.h"
+#include "SafeDllLoading.h"
+
+namespace {
+CWinApp* g_app = nullptr;
+
+CString HelpFilePath() {
+    char path[MAX_PATH + 1] = {};
+    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    CString help(path, n < MAX_PATH ? int(n) : MAX_PATH);
+    const int dot = help.ReverseFind('.');
+    if (dot > help.ReverseFind('\\'))
+        help = help.Left(dot);
+    return help + ".HLP";
+}
+} // namespace
+
+CWinApp* AfxGetApp() {
+    return g_app;
+}
+
+CWinApp::CWinApp() : m_hInstance(AfxGetInstanceHandle()), m_helpFilePath(HelpFilePath()) {
+    g_app = this;
+}
+
+CWinApp::~CWinApp() {
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
+
+int CWinApp::Run() {
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+        AfxRethrowParkedException();
+    }
+    return ExitInstance();
+}
+
+int CWinApp::ExitInstance() {
+    return 0;
+}
+
+bool CWinApp::OnCommand(UINT id) {
+    if (id != ID_HELP)
+        return false;
+    OnHelp();
+    return true;
+}
+
+void CWinApp::OnHelp() {
+    WinHelp(0, HELP_FINDER);
+}
+
+void CWinApp::WinHelp(DWORD_PTR data, UINT command) {
+    const HWND owner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
+    ::WinHelpA(owner, m_helpFilePath, command, data);
+}
+
+HICON CWinApp::LoadIcon(UINT id) const {
+    return ::LoadIconA(m_hInstance, MAKEINTRESOURCEA(id));
+}
+
+int AfxWinMain() {
+    ::SetErrorMode(::SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    AfxEnableSafeDllLoading();
+    CWinApp* const app = AfxGetApp();
+    if (!app)
+        return 1;
+    try {
+        INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES};
+        ::InitCommonControlsEx(&controls);
+        const int code = app->InitInstance() ? app->Run() : app->ExitInstance();
+        AfxRethrowParkedException();
+        return code;
+    } catch (const std::bad_alloc&) {
+        AfxMessageBox("Out of memory", MB_OK | MB_ICONSTOP);
+    } catch (const std::exception& error) {
+        AfxMessageBox(error.what(), MB_OK | MB_ICONSTOP);
+    } catch (...) {
+        AfxMessageBox("Unexpected error", MB_OK | MB_ICONSTOP);
+    }
+    return 1;
+}

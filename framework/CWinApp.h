@@ -1,0 +1,55 @@
+// CWinApp: the application object. The program defines exactly one, as a static object; its
+// constructor registers it, and the framework's entry point (AfxWinMain, called from WinMain)
+// runs it:
+//   1. the error mode gains SEM_FAILCRITICALERRORS and SEM_NOOPENFILEERRORBOX, so a drive
+//      without a medium makes calls fail instead of raising the system's own boxes;
+//   2. libraries load from the system directory only (AfxEnableSafeDllLoading);
+//   3. the tree-view window class is registered (the framework wraps that control);
+//   4. InitInstance; when it returns false, the process ends (ExitInstance's code), otherwise
+//      the message loop runs until WM_QUIT.
+// An exception that reaches the entry point is shown in a message box and ends the process.
+#pragma once
+
+#include <windows.h>
+
+#include "CString.h"
+
+class CWnd;
+
+class CWinApp {
+public:
+    CWinApp();
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    virtual BOOL InitInstance();
+    virtual int Run();
+    virtual int ExitInstance();
+
+    // The application's command handling: ID_HELP opens the help (OnHelp). True when handled.
+    virtual bool OnCommand(UINT id);
+
+    // Opens the help viewer on the application's help file (HELP_FINDER).
+    void OnHelp();
+    // WinHelpA on the help file, owned by the main window.
+    virtual void WinHelp(DWORD_PTR data, UINT command);
+
+    // Dialog controls look three-dimensional on every system the framework runs on; the call
+    // is kept so that start-up reads as it always has, and does nothing.
+    void Enable3dControls() {}
+
+    // An icon of the executable's resources, at the system's large-icon size.
+    HICON LoadIcon(UINT id) const;
+
+    CWnd* m_pMainWnd = nullptr;
+    HINSTANCE m_hInstance;
+    // The executable's path with the extension ".HLP".
+    CString m_helpFilePath;
+};
+
+// The application object, or null when the program defines none (test programs).
+CWinApp* AfxGetApp();
+
+// The framework's entry point; WinMain (AfxWinMain.cpp) calls it.
+int AfxWinMain();

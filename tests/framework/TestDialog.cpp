@@ -1,0 +1,9 @@
+#include "TestDialog.h"
+
+BEGIN_MESSAGE_MAP(TestDialog, CDialog)
+    ON_BN_CLICKED(IDC_ACT, OnAct)
+    ON_NOTIFY(TVN_SELCHANGEDA, IDC_TREE, OnSelChanged)
+    ON_MESSAGE(WM_APP, OnSum)
+    ON_WM_QUERYDRAGICON()
+    ON_WM_PAINT()
+END_MESSAGE_MAP()
