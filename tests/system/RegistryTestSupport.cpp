@@ -61,7 +61,6 @@ void Put(const char* key, const char* name, DWORD type, const std::string& data)
 
 void DeleteTree(const char* key) {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
 }
 
 namespace {
@@ -94,15 +93,8 @@ MovedAside::~MovedAside() {
         CopyTree(m_backup.c_str(), m_key.c_str());
         DeleteTree(m_backup.c_str());
     }
-    Key root;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kBackupRoot, 0, KEY_READ, &root.h) == ERROR_SUCCESS &&
-        ValueCount(kBackupRoot) == 0) {
-        DWORD subkeys = 1;
-        RegQueryInfoKeyA(root.h, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr,
-                         nullptr, nullptr, nullptr, nullptr);
-        if (subkeys == 0)
-            RegDeleteKeyA(HKEY_LOCAL_MACHINE, kBackupRoot);
-    }
+    // Fails, as it should, while another backup is still held below it.
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kBackupRoot);
 }
 
 } // namespace regtest

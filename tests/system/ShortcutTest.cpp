@@ -8,7 +8,6 @@
 
 #include <filesystem>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -139,17 +138,6 @@ TEST_F(ShortcutTest, LinkPathLimit) {
         EXPECT_FALSE(FileExists(tooLong.substr(0, 259)));
     }
     EXPECT_TRUE(std::filesystem::is_empty(folder));
-}
-
-TEST_F(ShortcutTest, WithoutComTheCreationStatusIsReturned) {
-    const std::string desktop = root_ + "\\Desktop\\KRZ.lnk";
-    HRESULT status = S_OK;
-    // A new thread has no COM apartment of its own.
-    std::thread([&] {
-        status = CreateShortcut(target_.c_str(), desktop.c_str(), "Quorbelix");
-    }).join();
-    EXPECT_EQ(status, CO_E_NOTINITIALIZED);
-    EXPECT_FALSE(FileExists(desktop));
 }
 
 } // namespace
