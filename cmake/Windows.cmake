@@ -17,9 +17,14 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=
                         # comctl32 is bound at run time (framework/SystemLibraries.cpp)
                         WINCOMMCTRLAPI=)
 
+# The installer is downloaded: code built for size, each function and datum in its own section so
+# that the link can drop what nothing uses.
+add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-Os;-ffunction-sections;-fdata-sections>")
+
 # Our stand-in for the platform's application framework, then the installer's subsystems.
 add_subdirectory(framework)
 add_subdirectory(system)
 add_subdirectory(folder)
+add_subdirectory(res)
 add_subdirectory(app)
 add_subdirectory(tests)

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake make g++ clang libclang-rt-14-dev clang-format
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-    wine wine64 xvfb xauth xdotool imagemagick
+    wine wine64 fonts-wine xvfb xauth xdotool imagemagick
     googletest mscompress liblnk-utils osslsigncode
 )
 

@@ -7,7 +7,7 @@
 namespace {
 
 struct Run {
-    CDialog* dialog;
+    std::function<HWND()> dialog;
     std::vector<ModalStep> steps;
     std::size_t next;
     DWORD lastStepAt;
@@ -18,7 +18,7 @@ constexpr DWORD kGraceMs = 5000;
 
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     Run& run = *g_run;
-    const HWND hwnd = run.dialog->m_hWnd;
+    const HWND hwnd = run.dialog();
     if (!hwnd)
         return; // not created yet, or closing
     if (run.next < run.steps.size()) {
@@ -37,7 +37,13 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
 } // namespace
 
 INT_PTR RunModal(CDialog& dialog, std::vector<ModalStep> steps) {
-    Run run{&dialog, std::move(steps), 0, ::GetTickCount()};
+    return RunWithSteps([&dialog] { return dialog.m_hWnd; }, std::move(steps),
+                        [&dialog] { return dialog.DoModal(); });
+}
+
+INT_PTR RunWithSteps(std::function<HWND()> dialog, std::vector<ModalStep> steps,
+                     std::function<INT_PTR()> body) {
+    Run run{std::move(dialog), std::move(steps), 0, ::GetTickCount()};
     Run* const outer = g_run;
     g_run = &run;
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, &Tick);
@@ -49,7 +55,7 @@ INT_PTR RunModal(CDialog& dialog, std::vector<ModalStep> steps) {
             g_run = outer;
         }
     } cleanup{timer, outer};
-    return dialog.DoModal();
+    return body();
 }
 
 void PressKey(UINT key) {

@@ -20,6 +20,12 @@ using ModalStep = std::function<void(HWND dialog)>;
 // result; what DoModal throws passes through.
 INT_PTR RunModal(CDialog& dialog, std::vector<ModalStep> steps);
 
+// The same for a modal dialog that `body` runs itself (an application object's InitInstance,
+// say): `dialog` tells the steps which window the running dialog is (null while there is
+// none). Returns what `body` returns.
+INT_PTR RunWithSteps(std::function<HWND()> dialog, std::vector<ModalStep> steps,
+                     std::function<INT_PTR()> body);
+
 // Posts a key press (WM_KEYDOWN, WM_KEYUP) to the window that has the focus, as the keyboard
 // would deliver it, so that the dialog manager's own key handling runs.
 void PressKey(UINT key);

@@ -1,0 +1,36 @@
+#include "SetupApp.h"
+
+#include "AfxMessageBox.h"
+#include "SetupDlg.h"
+
+int CSetupApp::PlatformFamilyOf(DWORD platformId) {
+    if (platformId & 2)
+        return 2;
+    if (platformId & 1)
+        return 1;
+    return 0;
+}
+
+int CSetupApp::GetPlatformFamily() {
+    const auto* app = dynamic_cast<const CSetupApp*>(AfxGetApp());
+    return app ? app->m_platformFamily : 0;
+}
+
+BOOL CSetupApp::InitInstance() {
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    ::GetVersionExA(&version);
+    m_platformFamily = PlatformFamilyOf(version.dwPlatformId);
+    if (m_platformFamily == 0) {
+        AfxMessageBox("Only Windows 95, 98 or NT4.0");
+        return FALSE;
+    }
+
+    Enable3dControls();
+
+    CSetupDlg dialog;
+    m_pMainWnd = &dialog;
+    dialog.DoModal();
+    m_pMainWnd = nullptr;
+    return FALSE;
+}

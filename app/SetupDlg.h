@@ -1,0 +1,65 @@
+// CSetupDlg: the installer's main dialog (template 102). It proposes the destination folder
+// (a previous installation's, after the reinstall question, or a default under Program
+// Files), lets the user type another or browse for one, and runs the installation on OK.
+//
+// Its states: ready (busy and installed flags 0; OK starts the installation run), busy (busy
+// flag 1 while the run works; OK does nothing) and finished (installed flag 1; OK and Enter
+// end the dialog with IDCANCEL, as Cancel, now reading "Close", does).
+#pragma once
+
+#include "CButton.h"
+#include "CDialog.h"
+#include "CEdit.h"
+#include "CStatic.h"
+#include "IconButton.h"
+#include "resource.h"
+
+class CSetupDlg : public CDialog {
+public:
+    CSetupDlg();
+
+    // The folder proposed when no previous installation is recorded: "Program Files" on the
+    // Windows directory's drive, or the Windows directory itself when it does not begin with
+    // a drive letter and a colon; then "\Tessarin Software\Quorbelix".
+    static CString ProposedInstallFolder(const CString& windowsDirectory);
+
+    // The registry entries of system/Registry.h, on this dialog's install folder and
+    // special-build text.
+    CString ReadPreviousInstallFolder();
+    void WriteAppPathEntry();
+    void WriteUninstallEntry();
+    void ReadSpecialBuild();
+
+    // The browse button, made over the placeholder at initialisation; id IDC_BROWSE.
+    CIconButton m_browseButton;
+    // 1 while the installation run works.
+    int m_busy = 0;
+    // Control IDC_BROWSE of the template, hidden and disabled: only its position is used.
+    CButton m_placeholder;
+    // "Setup path:" (IDC_PATH_LABEL).
+    CStatic m_pathLabel;
+    // The destination folder as shown and typed (IDC_PATH_EDIT).
+    CEdit m_pathEdit;
+    // The text of IDC_MESSAGE, exchanged by UpdateData.
+    CString m_message;
+    // The destination folder without a trailing backslash.
+    CString m_installFolder;
+    // Icon IDI_MAIN.
+    HICON m_hIcon;
+    // 1 after a successful installation.
+    int m_installed = 0;
+    // Filled by ReadSpecialBuild.
+    CString m_specialBuild;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    // OK: the installation run (SetupDlgInstall.cpp).
+    void OnInstall();
+    // The browse button: the Select Path dialog (SetupDlgBrowse.cpp).
+    void OnBrowse();
+
+    DECLARE_MESSAGE_MAP()
+};
