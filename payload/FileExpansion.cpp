@@ -22,18 +22,18 @@ std::time_t MakeFixedTimeStamp() {
 namespace {
 
 // Opens the temporary file for LZ32 with read access, denying writes to others. The
-// OFSTRUCT of LZOpenFileA holds at most 127 characters of path, fewer than the deepest
-// folder that the installer accepts; a longer path is opened here with the same access and
-// handed to LZInit, which takes a file handle as the HFILE of _lopen. Returns an LZ32
-// handle, or a negative LZ32 error.
+// OFSTRUCT of LZOpenFileA holds at most 127 characters of the full path, fewer than the
+// deepest folder that the installer accepts; a longer path is opened here with the same
+// access and handed to LZInit, which takes a file handle as the HFILE of _lopen. Returns an
+// LZ32 handle, or a negative LZ32 error.
 INT OpenForExpansion(const CString& path) {
     OFSTRUCT of = {};
-    if (path.GetLength() < int(sizeof of.szPathName)) {
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(path, MAX_PATH, full, nullptr);
+    if (length > 0 && length < sizeof of.szPathName) {
         of.cBytes = sizeof of; // 136
         of.fFixedDisk = 1;
-        char name[sizeof of.szPathName];
-        std::memcpy(name, path.GetString(), std::size_t(path.GetLength()) + 1);
-        return LZOpenFileA(name, &of, OF_READ | OF_SHARE_DENY_WRITE);
+        return LZOpenFileA(full, &of, OF_READ | OF_SHARE_DENY_WRITE);
     }
     const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -42,7 +42,7 @@ INT OpenForExpansion(const CString& path) {
     // Kernel handles keep to 32 significant bits, also in 64-bit processes.
     const INT lz = LZInit(INT(reinterpret_cast<INT_PTR>(file)));
     if (lz < 0)
-        CloseHandle(file); // LZClose closes it only when LZInit took it
+        CloseHandle(file); // LZClose closes it only when LZInit has taken it
     return lz;
 }
 
