@@ -103,9 +103,9 @@ bool ExpandEntry(const ExpansionRun& run, const payload::Entry& entry, const cha
     // Expansion by LZ32: one read for the whole file. LZ32 stops only at the end of the
     // stream or of the buffer, so a count other than the header's size means a corrupt entry
     // (or one too large for the buffer, which LZ32 would silently cut).
-    INT count = OpenForExpansion(run.tempPath);
-    if (count >= 0) {
-        const INT lz = count;
+    const INT lz = OpenForExpansion(run.tempPath);
+    INT count = lz; // a failed open counts as a failed expansion
+    if (lz >= 0) {
         count = LZRead(lz, reinterpret_cast<char*>(run.buffer), INT(kExpansionBufferSize));
         LZClose(lz);
     }

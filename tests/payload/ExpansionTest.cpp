@@ -13,16 +13,6 @@ bool Expand(const ScratchFolder& folder, const Bytes& p) {
     return ExpandPayload(folder.Path(), p.data(), p.size());
 }
 
-void ExpectInstalled(const CString& folder, const std::vector<Bytes>& files, int count) {
-    for (int i = 0; i < payload::kFileCount; ++i) {
-        const CString target = folder + "\\" + payload::kFileList[i];
-        if (i < count)
-            EXPECT_EQ(ReadBytes(target), files[std::size_t(i)]) << target;
-        else
-            EXPECT_FALSE(Exists(target)) << target;
-    }
-}
-
 void SetSize(Bytes& file, std::uint32_t size) {
     for (int i = 0; i < 4; ++i)
         file[10 + std::size_t(i)] = std::uint8_t(size >> (8 * i));

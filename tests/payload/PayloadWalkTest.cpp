@@ -83,13 +83,7 @@ TEST(PayloadWalk, ExpandsEntriesInOrderAndStopsWhereThePayloadSays) {
         EXPECT_EQ(ExpandPayload(folder.Path(), p.data(), p.size()), c.succeeds);
         EXPECT_EQ(log.Boxes(),
                   c.succeeds ? MessageLog::None() : MessageLog::One("Error in installation"));
-        for (int i = 0; i < payload::kFileCount; ++i) {
-            const CString target = folder / payload::kFileList[i];
-            if (i < c.installed)
-                EXPECT_EQ(ReadBytes(target), SmallFiles()[std::size_t(i)]) << target;
-            else
-                EXPECT_FALSE(Exists(target)) << target;
-        }
+        ExpectInstalled(folder.Path(), SmallFiles(), c.installed);
         const CString temp = folder / "krz.tmp";
         if (c.succeeds || c.installed == 0)
             EXPECT_FALSE(Exists(temp));
@@ -99,24 +93,15 @@ TEST(PayloadWalk, ExpandsEntriesInOrderAndStopsWhereThePayloadSays) {
 }
 
 TEST(PayloadWalk, MissingPayloadResourceExpandsNothing) {
-    // This test program carries no payload resource.
     const std::uint8_t* data = nullptr;
     std::size_t size = 0;
-    ASSERT_FALSE(FindPayload(data, size));
+    ASSERT_FALSE(FindPayload(data, size)) << "this test program carries no payload";
     ScratchFolder folder;
     MessageLog log;
     EXPECT_FALSE(ExpandPayload(folder.Path()));
     EXPECT_EQ(log.Boxes(), MessageLog::One("Error in installation"));
-    WIN32_FIND_DATAA found;
-    const HANDLE find = FindFirstFileA(folder / "*.*", &found);
-    int entries = 0;
-    if (find != INVALID_HANDLE_VALUE) {
-        do
-            ++entries;
-        while (FindNextFileA(find, &found));
-        FindClose(find);
-    }
-    EXPECT_EQ(entries, 2) << "only . and ..";
+    ExpectInstalled(folder.Path(), {}, 0);
+    EXPECT_FALSE(Exists(folder / "krz.tmp"));
 }
 
 // krzexpand.exe, copied as krzsetup.exe with a payload put into its resources, expands
@@ -185,13 +170,7 @@ TEST(PayloadWalk, ReadsThePayloadFromTheExecutablesResource) {
         EXPECT_EQ(exitCode, c.exitCode);
         const Bytes printed = ReadBytes(outPath);
         EXPECT_EQ(std::string(printed.begin(), printed.end()), c.output);
-        for (int i = 0; i < payload::kFileCount; ++i) {
-            const CString target = folder / payload::kFileList[i];
-            if (i < c.installed)
-                EXPECT_EQ(ReadBytes(target), SmallFiles()[std::size_t(i)]) << target;
-            else
-                EXPECT_FALSE(Exists(target)) << target;
-        }
+        ExpectInstalled(folder.Path(), SmallFiles(), c.installed);
     }
 }
 

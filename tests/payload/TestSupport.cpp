@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <random>
 
@@ -78,6 +80,16 @@ void RemoveTree(const CString& path) {
         FindClose(find);
     }
     RemoveDirectoryA(path);
+}
+
+void ExpectInstalled(const CString& folder, const std::vector<Bytes>& files, int count) {
+    for (int i = 0; i < payload::kFileCount; ++i) {
+        const CString target = folder + "\\" + payload::kFileList[i];
+        if (i < count)
+            EXPECT_EQ(ReadBytes(target), files[std::size_t(i)]) << target;
+        else
+            EXPECT_FALSE(Exists(target)) << target;
+    }
 }
 
 bool Exists(const CString& path) {

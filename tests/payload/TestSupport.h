@@ -47,6 +47,8 @@ private:
 };
 
 void RemoveTree(const CString& path);
+// Expects the first `count` names of the file list in `folder` holding `files`, and no others.
+void ExpectInstalled(const CString& folder, const std::vector<Bytes>& files, int count);
 bool Exists(const CString& path);
 Bytes ReadBytes(const CString& path); // empty when the file is missing
 void WriteBytes(const CString& path, const Bytes& data);
