@@ -50,8 +50,7 @@ BOOL CSetupDlg::OnInitDialog() {
 
     m_installFolder = ReadPreviousInstallFolder();
     if (!m_installFolder.IsEmpty()) {
-        if (AfxMessageBox("A previous installation of KRZ found\r\nReinstall?", MB_YESNO) !=
-            IDYES)
+        if (AfxMessageBox("A previous installation of KRZ found\r\nReinstall?", MB_YESNO) != IDYES)
             EndDialog(IDCANCEL);
     } else {
         char windowsDirectory[261] = {};

@@ -1,0 +1,123 @@
+#include "AppTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include "AfxMessageBox.h"
+
+namespace {
+
+const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+const char kEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\KRZ.EXE";
+
+void RemoveEntry() {
+    HKEY appPaths;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAppPaths, 0, KEY_ALL_ACCESS, &appPaths) ==
+        ERROR_SUCCESS) {
+        RegDeleteKeyA(appPaths, "KRZ.EXE");
+        RegCloseKey(appPaths);
+    }
+}
+
+std::vector<int> g_answers;
+std::vector<RecordedBox> g_boxes;
+
+int Record(HWND owner, const char* text, const char* caption, UINT type) {
+    g_boxes.push_back({owner, text, caption, type});
+    if (g_answers.empty())
+        return IDOK;
+    const int answer = g_answers.front();
+    g_answers.erase(g_answers.begin());
+    return answer;
+}
+
+AfxMessageBoxHook g_previousHook = nullptr;
+
+} // namespace
+
+PreviousInstallation::PreviousInstallation(const char* folder) {
+    RemoveEntry();
+    if (!folder)
+        return;
+    HKEY key;
+    const LONG created = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEntry, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                         nullptr, &key, nullptr);
+    EXPECT_EQ(created, ERROR_SUCCESS);
+    if (created != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder),
+                   DWORD(lstrlenA(folder) + 1));
+    RegCloseKey(key);
+}
+
+PreviousInstallation::~PreviousInstallation() {
+    RemoveEntry();
+}
+
+std::string PreviousInstallation::Snapshot() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEntry, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "absent";
+    std::string values;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD nameLength = sizeof name;
+        BYTE data[1024];
+        DWORD dataLength = sizeof data;
+        if (RegEnumValueA(key, i, name, &nameLength, nullptr, nullptr, data, &dataLength) !=
+            ERROR_SUCCESS)
+            break;
+        values += std::string(name) + "=" +
+                  std::string(reinterpret_cast<const char*>(data), dataLength) + "\n";
+    }
+    RegCloseKey(key);
+    return values;
+}
+
+MessageBoxRecorder::MessageBoxRecorder(std::vector<int> answers) {
+    g_answers = std::move(answers);
+    g_boxes.clear();
+    g_previousHook = AfxSetMessageBoxHook(Record);
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() {
+    AfxSetMessageBoxHook(g_previousHook);
+}
+
+const std::vector<RecordedBox>& MessageBoxRecorder::Boxes() const {
+    return g_boxes;
+}
+
+CString WindowText(HWND hwnd) {
+    char text[512] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+HWND FindControl(HWND dialog, int id, bool visible) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (GetDlgCtrlID(child) == id && bool(IsWindowVisible(child)) == visible)
+            return child;
+    }
+    return nullptr;
+}
+
+RECT DialogUnits(HWND dialog, int x, int y, int cx, int cy) {
+    // Position and size are converted apart, as the dialog manager does.
+    RECT units = {x, y, cx, cy};
+    MapDialogRect(dialog, &units);
+    return {units.left, units.top, units.left + units.right, units.top + units.bottom};
+}
+
+RECT RectInParent(HWND control) {
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+std::string ProgramFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path);
+    return folder.substr(0, folder.rfind('\\') + 1);
+}

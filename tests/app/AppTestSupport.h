@@ -1,0 +1,56 @@
+// Arranging the machine and reading windows for the installer's tests.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "CString.h"
+
+// The application path entry of a previous installation ("App Paths\KRZ.EXE" below
+// HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion): recorded with a "Path"
+// value for the object's lifetime, or (null folder) made sure to be absent. Removed at the end.
+class PreviousInstallation {
+public:
+    explicit PreviousInstallation(const char* folder);
+    ~PreviousInstallation();
+    PreviousInstallation(const PreviousInstallation&) = delete;
+    PreviousInstallation& operator=(const PreviousInstallation&) = delete;
+
+    // The values of the entry's key as "name=data" lines, or "absent".
+    static std::string Snapshot();
+};
+
+// A message box that the installer would have shown.
+struct RecordedBox {
+    HWND owner;
+    CString text, caption;
+    UINT type;
+};
+
+// Replaces the installer's message boxes with a recorder for the object's lifetime; each box
+// "presses" the next answer (IDOK when the answers run out).
+class MessageBoxRecorder {
+public:
+    explicit MessageBoxRecorder(std::vector<int> answers = {});
+    ~MessageBoxRecorder();
+    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
+    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+
+    const std::vector<RecordedBox>& Boxes() const;
+};
+
+CString WindowText(HWND hwnd);
+
+// Control `id` of `dialog` that is (or is not) visible; there are two of id 1000.
+HWND FindControl(HWND dialog, int id, bool visible);
+
+// A rectangle of dialog units in pixels of `dialog` (MapDialogRect).
+RECT DialogUnits(HWND dialog, int x, int y, int cx, int cy);
+
+// A window's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND control);
+
+// The folder of the running test program, with a trailing backslash.
+std::string ProgramFolder();
