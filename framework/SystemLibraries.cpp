@@ -11,18 +11,21 @@
 #endif
 
 HMODULE LoadSystemLibrary(const char* name) {
-    // Where the loader knows the flag, it confines the search (dependencies included) to the
-    // system directory; older systems reject it with ERROR_INVALID_PARAMETER.
-    HMODULE module = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (module)
-        return module;
+    // By full path: a bare name would also match a library of that name that something has
+    // already loaded from elsewhere.
     char path[MAX_PATH];
     const UINT n = GetSystemDirectoryA(path, MAX_PATH);
     if (n == 0 || n + 1 + std::strlen(name) >= MAX_PATH)
         return nullptr;
     lstrcatA(path, "\\");
     lstrcatA(path, name);
-    return LoadLibraryA(path);
+    // Where the loader knows the flag, the library's own dependencies are looked for in the
+    // system directory only. Older systems reject it (ERROR_INVALID_PARAMETER); there the
+    // altered search order looks in the library's own directory, the system directory, first.
+    HMODULE module = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!module)
+        module = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    return module;
 }
 
 namespace {
