@@ -37,21 +37,6 @@ TEST(ProposedFolder, FollowsTheWindowsDirectorysDrive) {
         EXPECT_STREQ(CSetupDlg::ProposedInstallFolder(c.windows), c.proposed) << c.windows;
 }
 
-TEST(PlatformCheck, FamilyFromThePlatformIdsBits) {
-    struct Case {
-        DWORD platformId;
-        int family;
-    };
-    const Case cases[] = {
-        {VER_PLATFORM_WIN32s, 0},        // Windows 3.1 with Win32s: refused
-        {VER_PLATFORM_WIN32_WINDOWS, 1}, // Windows 95/98
-        {VER_PLATFORM_WIN32_NT, 2},
-        {3, 2}, // bit 1 decides first
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(CSetupApp::PlatformFamilyOf(c.platformId), c.family) << c.platformId;
-}
-
 class SetupDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {

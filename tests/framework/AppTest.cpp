@@ -53,15 +53,6 @@ public:
     }
 };
 
-TEST_F(AppTest, TheApplicationObjectRegistersItself) {
-    EXPECT_EQ(AfxGetApp(), nullptr);
-    {
-        TestApp app;
-        EXPECT_EQ(AfxGetApp(), &app);
-    }
-    EXPECT_EQ(AfxGetApp(), nullptr);
-}
-
 TEST_F(AppTest, EntryPointSetsTheErrorModeAndEndsWithExitInstance) {
     TestApp app;
     app.exitCode = 5;
@@ -148,31 +139,23 @@ TEST_F(AppTest, MainDialogOwnsMessageBoxesFromItsInitialisationOn) {
     EXPECT_EQ(g_boxes[0].type, UINT(MB_YESNO | MB_ICONEXCLAMATION));
 }
 
-TEST_F(AppTest, WaitCursorsNestAndRestoreTheCursorBefore) {
+TEST_F(AppTest, WaitCursorsNestRestoreAndHoldOverTheDialog) {
     const HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
     const HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
     SetCursor(arrow);
-    EXPECT_FALSE(AfxIsWaitCursorShown());
     {
         CWaitCursor outer;
         EXPECT_EQ(GetCursor(), wait);
         {
             CWaitCursor inner;
-            EXPECT_EQ(GetCursor(), wait);
             SetCursor(arrow); // as a message box would
             inner.Restore();
             EXPECT_EQ(GetCursor(), wait);
         }
-        EXPECT_EQ(GetCursor(), wait);
-        EXPECT_TRUE(AfxIsWaitCursorShown());
+        EXPECT_EQ(GetCursor(), wait); // the outer one still holds
     }
     EXPECT_EQ(GetCursor(), arrow);
-    EXPECT_FALSE(AfxIsWaitCursorShown());
-}
 
-TEST_F(AppTest, DialogKeepsTheWaitCursorWhenTheMouseMoves) {
-    const HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
-    const HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
     TestDialog dialog;
     RunModal(dialog, {[&](HWND d) {
                  const LPARAM mouse = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);

@@ -94,10 +94,8 @@ TEST_F(ControlsTest, TreeInsertsSortsWalksAndChangesItems) {
                           const HTREEITEM b = tree.InsertItem("b", 0, 0, TVI_ROOT, TVI_SORT);
                           const HTREEITEM a = tree.InsertItem("a", 0, 0, TVI_ROOT, TVI_SORT);
                           const HTREEITEM c = tree.InsertItem("C", 0, 0, TVI_ROOT, TVI_SORT);
-                          ASSERT_TRUE(a && b && c);
                           // Sorted alphabetically, whatever the letter case.
                           EXPECT_EQ(tree.GetChildItem(nullptr), a);
-                          EXPECT_EQ(tree.GetRootItem(), a);
                           EXPECT_EQ(tree.GetNextSiblingItem(a), b);
                           EXPECT_EQ(tree.GetNextSiblingItem(b), c);
                           EXPECT_EQ(tree.GetNextSiblingItem(c), nullptr);
@@ -105,77 +103,50 @@ TEST_F(ControlsTest, TreeInsertsSortsWalksAndChangesItems) {
                           const HTREEITEM child = tree.InsertItem("child", 0, 0, a);
                           const HTREEITEM placeholder = tree.InsertItem("", 0, 0, b);
                           EXPECT_EQ(tree.GetParentItem(child), a);
-                          EXPECT_EQ(tree.GetChildItem(a), child);
                           EXPECT_STREQ(tree.GetItemText(child), "child");
                           EXPECT_STREQ(tree.GetItemText(placeholder), "");
-                          EXPECT_EQ(tree.GetCount(), 5u);
-
                           EXPECT_TRUE(tree.DeleteItem(placeholder));
                           EXPECT_FALSE(tree.ItemHasChildren(b));
-                          EXPECT_TRUE(tree.ItemHasChildren(a));
+
+                          // Texts come back through a buffer of 260 characters.
+                          const std::string longText(300, 'x');
+                          const HTREEITEM longItem = tree.InsertItem(longText.c_str(), 0, 0);
+                          EXPECT_EQ(tree.GetItemText(longItem).GetLength(), 259);
 
                           EXPECT_TRUE(tree.SetItemImage(a, 1, 1));
                           int image = -1, selected = -1;
                           EXPECT_TRUE(tree.GetItemImage(a, image, selected));
                           EXPECT_EQ(image, 1);
                           EXPECT_EQ(selected, 1);
-
                           EXPECT_TRUE(tree.Expand(a, TVE_EXPAND));
                           EXPECT_EQ(tree.GetItemState(a, TVIS_EXPANDED), UINT(TVIS_EXPANDED));
-                          tree.Expand(a, TVE_COLLAPSE);
-                          EXPECT_EQ(tree.GetItemState(a, TVIS_EXPANDED), 0u);
-
                           EXPECT_TRUE(tree.SetItemState(c, TVIS_BOLD, TVIS_BOLD));
                           EXPECT_EQ(tree.GetItemState(c, TVIS_BOLD), UINT(TVIS_BOLD));
                       },
                       [](HWND d) { Click(d, IDCANCEL); }});
 }
 
-TEST_F(ControlsTest, TreeSelectionNotifiesTheDialogAndScrollsIntoView) {
-    TestDialog dialog;
-    RunModal(dialog, {[&](HWND) {
-                          CTreeCtrl& tree = dialog.m_tree;
-                          HTREEITEM last = nullptr;
-                          for (int i = 0; i < 40; ++i) {
-                              const std::string text = "item " + std::to_string(100 + i);
-                              last = tree.InsertItem(text.c_str(), 0, 0);
-                          }
-                          RECT client;
-                          tree.GetClientRect(&client);
-                          RECT rect;
-                          ASSERT_TRUE(tree.GetItemRect(last, &rect, TRUE));
-                          EXPECT_GE(rect.top, client.bottom); // below the visible part
-                          const int before = dialog.selectionChanges;
-                          EXPECT_TRUE(tree.SelectItem(last));
-                          EXPECT_EQ(tree.GetSelectedItem(), last);
-                          EXPECT_EQ(dialog.selectionChanges, before + 1);
-                          tree.EnsureVisible(last);
-                          ASSERT_TRUE(tree.GetItemRect(last, &rect, TRUE));
-                          EXPECT_GE(rect.top, client.top);
-                          EXPECT_LE(rect.bottom, client.bottom);
-                      },
-                      [](HWND d) { Click(d, IDCANCEL); }});
-}
-
-TEST_F(ControlsTest, TreeItemTextComesBackWithAtMost259Characters) {
-    TestDialog dialog;
-    RunModal(dialog, {[&](HWND) {
-                          for (int length : {259, 260, 300}) {
-                              const std::string text(std::size_t(length), 'x');
-                              const HTREEITEM item = dialog.m_tree.InsertItem(text.c_str(), 0, 0);
-                              EXPECT_EQ(dialog.m_tree.GetItemText(item).GetLength(), 259) << length;
-                          }
-                      },
-                      [](HWND d) { Click(d, IDCANCEL); }});
-}
-
-TEST_F(ControlsTest, TreeStylesAndImageList) {
+TEST_F(ControlsTest, TreeSelectionScrollingStylesAndImages) {
     TestDialog dialog;
     CImageList images;
     RunModal(dialog, {[&](HWND) {
                           CTreeCtrl& tree = dialog.m_tree;
+                          HTREEITEM last = nullptr;
+                          for (int i = 0; i < 40; ++i)
+                              last = tree.InsertItem(("item " + std::to_string(100 + i)).c_str(), 0,
+                                                     0);
+                          RECT client, rect;
+                          tree.GetClientRect(&client);
+                          ASSERT_TRUE(tree.GetItemRect(last, &rect, TRUE));
+                          EXPECT_GE(rect.top, client.bottom); // below the visible part
+                          EXPECT_TRUE(tree.SelectItem(last));
+                          EXPECT_EQ(tree.GetSelectedItem(), last);
+                          EXPECT_EQ(dialog.selectionChanges, 1); // the dialog heard of it
+                          tree.EnsureVisible(last);
+                          ASSERT_TRUE(tree.GetItemRect(last, &rect, TRUE));
+                          EXPECT_LE(rect.bottom, client.bottom);
+
                           const DWORD lines = TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT;
-                          EXPECT_EQ(tree.GetStyle() & lines, 0u);
                           EXPECT_TRUE(tree.ModifyStyle(0, lines));
                           EXPECT_EQ(tree.GetStyle() & lines, lines);
                           EXPECT_TRUE(tree.GetStyle() & WS_TABSTOP); // nothing removed
@@ -184,14 +155,12 @@ TEST_F(ControlsTest, TreeStylesAndImageList) {
                           ASSERT_TRUE(images.Create(16, 16, ILC_MASK, 0, 8));
                           EXPECT_EQ(images.Add(LoadIconA(nullptr, IDI_APPLICATION)), 0);
                           EXPECT_EQ(images.Add(LoadIconA(nullptr, IDI_WARNING)), 1);
-                          EXPECT_EQ(images.GetImageCount(), 2);
                           EXPECT_EQ(tree.SetImageList(&images, TVSIL_NORMAL), nullptr);
                           EXPECT_EQ(tree.GetImageList(TVSIL_NORMAL), images.GetSafeHandle());
                       },
                       [](HWND d) { Click(d, IDCANCEL); }});
     EXPECT_TRUE(images.DeleteImageList());
     EXPECT_EQ(images.GetSafeHandle(), nullptr);
-    EXPECT_FALSE(images.DeleteImageList());
     EXPECT_EQ(images.Add(LoadIconA(nullptr, IDI_APPLICATION)), -1);
 }
 
