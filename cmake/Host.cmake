@@ -6,4 +6,5 @@ if(KRZ_SANITIZE)
 endif()
 
 add_subdirectory(tools)
+add_subdirectory(bench)
 add_subdirectory(tests)

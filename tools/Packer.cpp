@@ -34,7 +34,17 @@ bool BuildPayload(const std::vector<Bytes>& files, Bytes& payload, std::string& 
                     " bytes; the installer expands at most " + std::to_string(kExpansionLimit);
             return false;
         }
-        compressed.push_back(szdd::Compress(files[i].data(), files[i].size()));
+        // The payload never copies from ring positions that were not written yet, so it does
+        // not depend on the expander's initial ring content. Only a file starting with spaces
+        // could be a byte or two smaller with it.
+        szdd::CompressOptions options;
+        options.useInitialSpaces = false;
+        compressed.emplace_back();
+        if (szdd::Compress(files[i].data(), files[i].size(), compressed.back(), options) !=
+            szdd::Status::ok) {
+            error = name + ": cannot be compressed";
+            return false;
+        }
     }
     payload = payload::Build(compressed);
 

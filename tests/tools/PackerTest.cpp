@@ -71,6 +71,47 @@ TEST(Packer, PayloadOfTheSampleFiles) {
     EXPECT_TRUE(expanded == files);
 }
 
+// True when no match of the stream copies a ring position before it has been written.
+bool CopiesOnlyWrittenBytes(const std::uint8_t* body, std::size_t length) {
+    bool written[4096] = {};
+    std::size_t pos = 4080, in = 10; // the body lacks the first four signature bytes
+    while (in < length) {
+        const unsigned flags = body[in++];
+        for (int bit = 0; bit < 8 && in < length; ++bit) {
+            if (flags >> bit & 1) {
+                ++in;
+                written[pos] = true;
+                pos = (pos + 1) % 4096;
+                continue;
+            }
+            std::size_t source = body[in] | std::size_t(body[in + 1] >> 4) << 8;
+            const std::size_t n = (body[in + 1] & 0x0F) + 3u;
+            in += 2;
+            for (std::size_t k = 0; k < n; ++k) {
+                if (!written[source])
+                    return false;
+                written[pos] = true;
+                pos = (pos + 1) % 4096;
+                source = (source + 1) % 4096;
+            }
+        }
+    }
+    return true;
+}
+
+// Even a file that starts with spaces is packed without the ring's initial content.
+TEST(Packer, PayloadIndependentOfInitialRing) {
+    std::vector<Bytes> files = SampleFiles();
+    files[2].insert(files[2].begin(), 40, ' ');
+    Bytes payload;
+    std::string error;
+    ASSERT_TRUE(packer::BuildPayload(files, payload, error)) << error;
+    std::vector<packer::EntryInfo> entries;
+    ASSERT_TRUE(packer::ReadEntries(payload.data(), payload.size(), entries, error));
+    for (const packer::EntryInfo& e : entries)
+        EXPECT_TRUE(CopiesOnlyWrittenBytes(payload.data() + e.offset + 4, e.bodyLength)) << e.name;
+}
+
 TEST(Packer, RefusesFilesTheInstallerCannotInstall) {
     const std::vector<Bytes> good = SampleFiles();
     struct Case {
