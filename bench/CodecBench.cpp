@@ -36,7 +36,9 @@ template <typename F> double BestTime(F f) {
     return best;
 }
 
-double Mbps(std::size_t bytes, double seconds) { return double(bytes) / seconds / 1e6; }
+double Mbps(std::size_t bytes, double seconds) {
+    return double(bytes) / seconds / 1e6;
+}
 
 Bytes Read(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
@@ -85,8 +87,8 @@ int main(int argc, char** argv) {
     Totals t;
 
     std::printf("%-16s %9s | %9s %9s %9s %9s | %8s %8s %8s %6s | %8s %8s\n", "file", "size",
-                "mscomp", "ours", "optimum", "no-space", "enc 1t", "enc all", "mscomp", "x",
-                "dec", "msexp");
+                "mscomp", "ours", "optimum", "no-space", "enc 1t", "enc all", "mscomp", "x", "dec",
+                "msexp");
     std::printf("%-16s %9s | %9s %9s %9s %9s | %8s %8s %8s %6s | %8s %8s\n", "", "bytes", "bytes",
                 "bytes", "bytes", "bytes", "MB/s", "MB/s", "MB/s", "", "MB/s", "MB/s");
     for (int a = 1; a < argc; ++a) {
@@ -118,10 +120,9 @@ int main(int argc, char** argv) {
         const double msEncode = CommandTime("rm -f '" + packed + "'; mscompress '" + raw + "'");
         const Bytes msFile = Read(packed);
         Bytes msOut;
-        allExact &= szdd::Expand(msFile.data(), msFile.size(), msOut) == szdd::Status::ok &&
-                    msOut == input;
-        const double msDecode =
-            CommandTime("msexpand < '" + packed + "' > '" + dir + "/expanded'");
+        allExact &=
+            szdd::Expand(msFile.data(), msFile.size(), msOut) == szdd::Status::ok && msOut == input;
+        const double msDecode = CommandTime("msexpand < '" + packed + "' > '" + dir + "/expanded'");
         allExact &= Read(dir + "/expanded") == input;
 
         std::string name = path.substr(path.find_last_of('/') + 1);

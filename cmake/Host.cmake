@@ -7,4 +7,5 @@ endif()
 
 add_subdirectory(tools)
 add_subdirectory(bench)
+add_subdirectory(fuzz)
 add_subdirectory(tests)

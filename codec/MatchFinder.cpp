@@ -101,12 +101,14 @@ constexpr std::size_t kSegmentSize = std::size_t(1) << 18;
 static void FindInSegment(const std::uint8_t* buffer, std::size_t prefix, std::size_t size,
                           std::size_t start, Match* matches) {
     const std::size_t end = std::min(size, start + kSegmentSize);
-    BinaryTreeFinder finder(buffer);
+    // Positions count from the window before the segment, so they stay small.
     const std::size_t first = prefix + start;
-    for (std::size_t pos = first > kWindowSize ? first - kWindowSize : 0; pos < first; ++pos)
-        finder.Insert(std::uint32_t(pos));
+    const std::size_t base = first > kWindowSize ? first - kWindowSize : 0;
+    BinaryTreeFinder finder(buffer + base);
+    for (std::size_t pos = base; pos < first; ++pos)
+        finder.Insert(std::uint32_t(pos - base));
     for (std::size_t i = start; i < end; ++i) {
-        Match match = finder.Insert(std::uint32_t(prefix + i));
+        Match match = finder.Insert(std::uint32_t(prefix + i - base));
         const std::size_t left = size - i;
         if (match.length > left)
             match.length = std::uint8_t(left);

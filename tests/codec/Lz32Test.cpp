@@ -61,14 +61,13 @@ TEST(Lz32, ExpandsHandWrittenStreams) {
         {"initial spaces into written bytes", {0x03, 'x', 'y', 0xEE, 0xF3}, "xy  xy  "},
         {"untouched initial ring", {0x00, 0x00, 0x11}, "    "},
         {"wrap from 4095 to 0",
-         {0xFF, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 0xFF, 'I', 'J', 'K', 'L', 'M', 'N', 'O',
-          'P', 0x01, 'Q', 0xFF, 0xF0},
+         {0xFF, 'A', 'B', 'C', 'D', 'E', 'F', 'G',  'H', 0xFF, 'I',
+          'J',  'K', 'L', 'M', 'N', 'O', 'P', 0x01, 'Q', 0xFF, 0xF0},
          "ABCDEFGHIJKLMNOPQPQP"},
         {"length 18 at distance 2", {0x03, 'a', 'b', 0xF0, 0xFF}, "abababababababababab"},
     };
     for (const Case& c : cases) {
-        const Bytes file =
-            testdata::FileWithStream(c.stream, std::uint32_t(c.expanded.size()));
+        const Bytes file = testdata::FileWithStream(c.stream, std::uint32_t(c.expanded.size()));
         Bytes out;
         EXPECT_EQ(ExpandWithLz32(file, out), INT(c.expanded.size())) << c.name;
         EXPECT_EQ(out, testdata::FromString(c.expanded)) << c.name;
@@ -83,8 +82,8 @@ TEST(Lz32, ExpandsOurOutputAtEdgeSizes) {
                 const Bytes input = testdata::Make(kind, n, unsigned(n) + 17);
                 Bytes out;
                 EXPECT_EQ(ExpandWithLz32(Compressed(input, spaces), out), INT(n));
-                EXPECT_TRUE(out == input) << testdata::KindName(kind) << " size " << n
-                                          << " spaces " << spaces;
+                EXPECT_TRUE(out == input)
+                    << testdata::KindName(kind) << " size " << n << " spaces " << spaces;
             }
 }
 
