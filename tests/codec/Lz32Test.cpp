@@ -51,26 +51,11 @@ Bytes Compressed(const Bytes& input, bool spaces) {
 }
 
 TEST(Lz32, ExpandsHandWrittenStreams) {
-    struct Case {
-        const char* name;
-        Bytes stream;
-        std::string expanded;
-    } cases[] = {
-        {"match at distance 1", {0x01, 'a', 0xF0, 0xF2}, "aaaaaa"},
-        {"match from 4080", {0x07, 'a', 'b', 'c', 0xF0, 0xF0}, "abcabc"},
-        {"initial spaces into written bytes", {0x03, 'x', 'y', 0xEE, 0xF3}, "xy  xy  "},
-        {"untouched initial ring", {0x00, 0x00, 0x11}, "    "},
-        {"wrap from 4095 to 0",
-         {0xFF, 'A', 'B', 'C', 'D', 'E', 'F', 'G',  'H', 0xFF, 'I',
-          'J',  'K', 'L', 'M', 'N', 'O', 'P', 0x01, 'Q', 0xFF, 0xF0},
-         "ABCDEFGHIJKLMNOPQPQP"},
-        {"length 18 at distance 2", {0x03, 'a', 'b', 0xF0, 0xFF}, "abababababababababab"},
-    };
-    for (const Case& c : cases) {
-        const Bytes file = testdata::FileWithStream(c.stream, std::uint32_t(c.expanded.size()));
+    for (const testdata::Golden& g : testdata::kGoldens) {
+        const Bytes file = testdata::FileWithStream(g.stream, std::uint32_t(g.expanded.size()));
         Bytes out;
-        EXPECT_EQ(ExpandWithLz32(file, out), INT(c.expanded.size())) << c.name;
-        EXPECT_EQ(out, testdata::FromString(c.expanded)) << c.name;
+        EXPECT_EQ(ExpandWithLz32(file, out), INT(g.expanded.size())) << g.name;
+        EXPECT_EQ(out, testdata::FromString(g.expanded)) << g.name;
     }
 }
 

@@ -138,4 +138,31 @@ inline Bytes FileWithStream(const Bytes& stream, std::uint32_t expandedSize) {
     return file;
 }
 
+// Streams worked out by hand from the format's rules.
+struct Golden {
+    const char* name;
+    Bytes stream;
+    std::string expanded;
+    bool dependsOnRingStart; // expands differently if the write position started at 0
+};
+
+inline const Golden kGoldens[] = {
+    {"literals only", {0x07, 'a', 'b', 'c'}, "abc", false},
+    // 'a' is written at 4080; the match copies from there (distance 1) five times.
+    {"match at distance 1 overlapping itself", {0x01, 'a', 0xF0, 0xF2}, "aaaaaa", true},
+    // The fourth item copies three bytes from position 4080, where the first literal went.
+    {"match from the first written position", {0x07, 'a', 'b', 'c', 0xF0, 0xF0}, "abcabc", true},
+    // From 4078: two initial spaces, then "xy" and the two spaces the match itself wrote.
+    {"match from initial ring into written bytes", {0x03, 'x', 'y', 0xEE, 0xF3}, "xy  xy  ", true},
+    {"match from untouched initial ring", {0x00, 0x00, 0x11}, "    ", false},
+    // 17 literals end at position 0; the match copies 'P' from 4095, then 'Q' from 0, then the
+    // 'P' it has just written at 1.
+    {"write position wraps from 4095 to 0",
+     {0xFF, 'A', 'B', 'C', 'D', 'E', 'F', 'G',  'H', 0xFF, 'I',
+      'J',  'K', 'L', 'M', 'N', 'O', 'P', 0x01, 'Q', 0xFF, 0xF0},
+     "ABCDEFGHIJKLMNOPQPQP",
+     true},
+    {"longest match at distance 2", {0x03, 'a', 'b', 0xF0, 0xFF}, "abababababababababab", true},
+};
+
 } // namespace testdata

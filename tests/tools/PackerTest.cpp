@@ -5,12 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
+#include <dirent.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -272,18 +274,18 @@ protected:
         return std::string(b.begin(), b.end());
     }
 
-    // Files in the test folder, apart from the captured output.
+    // Files in the test folder, apart from the captured output, sorted.
     std::vector<std::string> Listing() {
-        std::system(("ls -A '" + m_dir + "' | grep -v '^std' > '" + Path("stdlist") + "'").c_str());
         std::vector<std::string> names;
-        std::string text = ReadText(Path("stdlist")), line;
-        for (char c : text)
-            if (c == '\n') {
-                names.push_back(line);
-                line.clear();
-            } else {
-                line += c;
-            }
+        DIR* dir = opendir(m_dir.c_str());
+        while (dirent* e = dir ? readdir(dir) : nullptr) {
+            const std::string name = e->d_name;
+            if (name != "." && name != ".." && name.rfind("std", 0) != 0)
+                names.push_back(name);
+        }
+        if (dir)
+            closedir(dir);
+        std::sort(names.begin(), names.end());
         return names;
     }
 
