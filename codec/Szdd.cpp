@@ -1,8 +1,5 @@
 #include "Szdd.h"
 
-#include "MatchFinder.h"
-#include "Parser.h"
-
 #include <cstring>
 
 namespace szdd {
@@ -49,14 +46,10 @@ Status ReadHeader(const std::uint8_t* file, std::size_t size, Header& header) {
 // holds the byte written d = (kRingStart + i - q) mod 4096 bytes earlier (d = 0 standing for
 // 4,096), or the initial space if the output is shorter than d. A match copying from q is
 // thus a copy from d bytes back that keeps the same d for every byte it copies, even when it
-// runs over bytes it has just produced. Both directions below work on the output that way
-// instead of keeping a ring.
+// runs over bytes it has just produced. The expander works on the output that way instead
+// of keeping a ring; the encoder (SzddEncoder.cpp) turns distances back into positions.
 static std::size_t DistanceOf(std::size_t source, std::size_t produced) {
     return ((kRingStart + produced - source - 1) & (kRingSize - 1)) + 1;
-}
-
-static std::size_t SourceOf(std::size_t distance, std::size_t produced) {
-    return (kRingStart + produced - distance) & (kRingSize - 1);
 }
 
 Status Expand(const std::uint8_t* file, std::size_t size, std::vector<std::uint8_t>& out,
@@ -130,84 +123,6 @@ Status Expand(const std::uint8_t* file, std::size_t size, std::vector<std::uint8
         status = Status::tooShort;
     out.resize(produced);
     return status;
-}
-
-namespace {
-
-// Writes items into flag-byte groups.
-class StreamWriter {
-public:
-    explicit StreamWriter(std::vector<std::uint8_t>& out) : m_out(out) {}
-
-    void Literal(std::uint8_t byte) {
-        Begin();
-        m_out[m_flags] |= std::uint8_t(1u << m_count++);
-        m_out.push_back(byte);
-    }
-
-    void Match(std::size_t source, std::size_t length) {
-        Begin();
-        ++m_count;
-        m_out.push_back(std::uint8_t(source & 0xFF));
-        m_out.push_back(std::uint8_t((source >> 8) << 4 | (length - kMinMatch)));
-    }
-
-private:
-    void Begin() {
-        if (m_count == 8 || m_flags == kNone) {
-            m_flags = m_out.size();
-            m_out.push_back(0);
-            m_count = 0;
-        }
-    }
-
-    static constexpr std::size_t kNone = SIZE_MAX;
-    std::vector<std::uint8_t>& m_out;
-    std::size_t m_flags = kNone; // index of the current flag byte
-    unsigned m_count = 0;        // items it describes so far
-};
-
-} // namespace
-
-Status Compress(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out,
-                const CompressOptions& options) {
-    out.clear();
-    if (std::uint64_t(size) > kMaxExpandedSize)
-        return Status::tooLarge;
-    const std::vector<Match> matches =
-        FindLongestMatches(data, size, options.useInitialSpaces, options.threads);
-    const std::vector<std::uint8_t> items = ParseShortest(matches);
-
-    std::size_t matchCount = 0;
-    for (std::uint8_t length : items)
-        matchCount += length > 1;
-    const std::size_t literalCount = items.size() - matchCount;
-    out.reserve(kHeaderSize + (items.size() + 7) / 8 + literalCount + 2 * matchCount);
-    out.assign(kSignature, kSignature + sizeof kSignature);
-    out.push_back(kModeA);
-    out.push_back(options.missingChar);
-    for (int i = 0; i < 4; ++i)
-        out.push_back(std::uint8_t(std::uint32_t(size) >> (8 * i)));
-
-    StreamWriter writer(out);
-    std::size_t pos = 0;
-    for (std::uint8_t length : items) {
-        if (length == 1)
-            writer.Literal(data[pos]);
-        else
-            writer.Match(SourceOf(matches[pos].distance, pos), length);
-        pos += length;
-    }
-    return Status::ok;
-}
-
-std::vector<std::uint8_t> Compress(const std::uint8_t* data, std::size_t size,
-                                   std::uint8_t missingChar) {
-    std::vector<std::uint8_t> out;
-    CompressOptions options;
-    options.missingChar = missingChar;
-    Compress(data, size, out, options);
-    return out;
 }
 
 } // namespace szdd
