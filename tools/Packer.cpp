@@ -47,6 +47,10 @@ bool BuildPayload(const std::vector<Bytes>& files, Bytes& payload, std::string& 
         }
     }
     payload = payload::Build(compressed);
+    if (payload.empty()) {
+        error = "internal error: a compressed file has no body";
+        return false;
+    }
 
     std::vector<Bytes> check;
     if (!ExpandAll(payload.data(), payload.size(), check, error) || check != files) {
