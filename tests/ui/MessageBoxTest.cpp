@@ -50,8 +50,7 @@ TEST(MessageBoxes, AQuestionBeforeTheDialogIsShown) {
     };
     for (const Case& c : {Case{IDNO, false}, Case{IDYES, true}}) {
         SCOPED_TRACE(ui::ButtonName(c.answer));
-        ui::Process app(FixturePath(), "/ask");
-        app.Answer(c.answer);
+        ui::Process app(FixturePath(), "/ask", "", {c.answer});
         const ui::MessageBoxRecord box = app.WaitForMessageBox();
         EXPECT_EQ(box.text, "Start anyway?");
         EXPECT_EQ(box.icon, ui::BoxIcon::Exclamation) << ui::Name(box.icon);

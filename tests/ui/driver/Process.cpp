@@ -1,5 +1,7 @@
 #include "Process.h"
 
+#include "MachineState.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -34,9 +36,18 @@ void Press(const Window& box, int button) {
 } // namespace
 
 Process::Process(const std::string& exe, const std::string& arguments,
-                 const std::string& workingDirectory, Where where) {
+                 const std::string& workingDirectory, std::initializer_list<int> answers,
+                 Where where)
+    : answers_(answers) {
     const size_t slash = exe.find_last_of("\\/");
     name_ = slash == std::string::npos ? exe : exe.substr(slash + 1);
+    // Nothing manages the windows on the virtual display, so Wine would wait 2 s for a window
+    // manager each time a top-level window of a managed program closes (a dialog, a message
+    // box, the program's end). Unmanaged, Wine draws the frames itself and closes at once.
+    if (RunningUnderWine())
+        SetRegistryString(HKEY_CURRENT_USER,
+                          "Software\\Wine\\AppDefaults\\" + name_ + "\\X11 Driver", "Managed", "N",
+                          where);
 
     job_ = CreateJobObjectA(nullptr, nullptr);
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
@@ -55,9 +66,19 @@ Process::Process(const std::string& exe, const std::string& arguments,
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                        nullptr, workingDirectory.empty() ? nullptr : workingDirectory.c_str(),
-                        &startup, &info)) {
+    // Wine now and then fails a start with ERROR_INTERNAL_ERROR on a loaded machine; the same
+    // start succeeds when tried again.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        if (attempt)
+            Sleep(100);
+        started = CreateProcessA(
+            exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+            workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &info);
+        if (!started && GetLastError() != ERROR_INTERNAL_ERROR)
+            break;
+    }
+    if (!started) {
         const DWORD error = GetLastError();
         CloseHandle(job_);
         Fail(where, "cannot start " + commandLine + " (error " + std::to_string(error) + ")");

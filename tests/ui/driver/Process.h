@@ -2,7 +2,9 @@
 //
 // The process is started suspended, put into a job object that kills it when the job's last
 // handle closes (so it cannot outlive the test program, even one that crashes), and resumed.
-// Destroying the Process kills the program if it still runs.
+// Destroying the Process kills the program if it still runs. Under Wine the program's windows
+// are made unmanaged (AppDefaults\<exe>\X11 Driver, Managed = N): with no window manager on the
+// virtual display, closing a managed top-level window costs a 2-second wait inside Wine.
 //
 // From the start, a watcher thread looks at the program's top-level windows every few
 // milliseconds and answers every message box it shows: with the next answer queued by
@@ -19,6 +21,7 @@
 
 #include <atomic>
 #include <deque>
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -29,9 +32,11 @@ namespace ui {
 class Process {
 public:
     // Starts `exe` with the command line `"exe" arguments` in `workingDirectory` (the test
-    // program's own current directory when empty). Fails when the program cannot be started.
+    // program's own current directory when empty), with `answers` queued for the boxes it may
+    // show while it starts. Fails when the program cannot be started.
     explicit Process(const std::string& exe, const std::string& arguments = "",
-                     const std::string& workingDirectory = "", Where where = {});
+                     const std::string& workingDirectory = "",
+                     std::initializer_list<int> answers = {}, Where where = {});
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;

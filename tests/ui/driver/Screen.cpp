@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 namespace ui {
 
@@ -100,6 +101,22 @@ Image CaptureWindow(const Window& window) {
     return CaptureScreen(rect);
 }
 
+Image CaptureSettled(const Window& window) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(window.Handle(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+    Image last = CaptureWindow(window);
+    for (int round = 0; round < 20; ++round) {
+        Sleep(50);
+        Image next = CaptureWindow(window);
+        const bool settled =
+            next.width == last.width && next.height == last.height && next.pixels == last.pixels;
+        last = std::move(next);
+        if (settled)
+            break;
+    }
+    return last;
+}
+
 void SaveBmp(const Image& image, const std::string& path, Where where) {
     const int stride = (image.width * 3 + 3) & ~3;
     const DWORD dataSize = DWORD(stride) * DWORD(image.height);
@@ -136,7 +153,7 @@ void SaveBmp(const Image& image, const std::string& path, Where where) {
 }
 
 void SaveScreenshot(const Window& window, const std::string& path, Where where) {
-    SaveBmp(CaptureWindow(window), path, where);
+    SaveBmp(CaptureSettled(window), path, where);
 }
 
 Image RenderIcon(HICON icon, COLORREF background) {

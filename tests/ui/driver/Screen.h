@@ -34,10 +34,14 @@ struct Image {
 Image CaptureScreen(const RECT& rect);
 // What the screen shows of the window, frame included.
 Image CaptureWindow(const Window& window);
+// The same, once the picture has settled: the target drains its sent messages, then the window
+// is captured until two captures 50 ms apart agree (for at most a second). A window that was
+// just shown or changed is painted, and its pixels reach the screen, a little later.
+Image CaptureSettled(const Window& window);
 
 // Writes a 24-bit BMP file; fails when the file cannot be written.
 void SaveBmp(const Image& image, const std::string& path, Where where = {});
-// Captures the window and writes it as a BMP file.
+// Captures the window once settled and writes it as a BMP file.
 void SaveScreenshot(const Window& window, const std::string& path, Where where = {});
 
 // The icon drawn at its own size (DrawIconEx, DI_NORMAL) on a plain `background`.

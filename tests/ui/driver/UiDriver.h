@@ -22,8 +22,7 @@
 //   TEST(Install, ReinstallDeclinedEndsTheInstaller) {
 //       ui::ScratchFolder folder;
 //       ui::SetRegistryString(HKEY_LOCAL_MACHINE, kAppPathKey, "Path", folder.Path());
-//       ui::Process setup(InstallerPath(), "", folder.Path());
-//       setup.Answer(IDNO);
+//       ui::Process setup(InstallerPath(), "", folder.Path(), {IDNO}); // answers at start-up
 //       EXPECT_EQ(setup.WaitForExit(), 2u);
 //       const ui::MessageBoxRecord box = setup.WaitForMessageBox();
 //       EXPECT_EQ(box.text, "A previous installation of KRZ found\r\nReinstall?");

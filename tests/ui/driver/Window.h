@@ -77,9 +77,9 @@ public:
     // belong to the target process: compare them with null only; use Shows() for the picture.
     HANDLE ButtonImage(UINT type = IMAGE_ICON, Where where = {}) const;
     HICON StaticIcon(Where where = {}) const;
-    // Whether the window, as drawn on the screen now, shows `icon` (drawn at its own size)
-    // somewhere inside it. Compares the pixels that the icon covers fully; the background may
-    // be anything. The window must not be covered by another one.
+    // Whether the window, as drawn on the screen once settled (CaptureSettled), shows `icon`
+    // (drawn at its own size) somewhere inside it. Compares the pixels that the icon covers fully;
+    // the background may be anything. The window must not be covered by another one.
     bool Shows(HICON icon) const;
 
     // Waits until the text equals `text`; fails with the last text seen.
