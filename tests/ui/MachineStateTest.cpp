@@ -63,6 +63,26 @@ TEST(MachineState, ARemovableDriveWithoutItsFolderHasNoMedium) {
     SetErrorMode(mode);
 }
 
+TEST(MachineState, TheTinyDiskFillsUp) {
+    ui::ScopedWineDrive drive('T', ui::TinyDiskHostFolder(), DRIVE_FIXED);
+    ULARGE_INTEGER available, total, free;
+    ASSERT_TRUE(GetDiskFreeSpaceExA("T:\\", &available, &total, &free));
+    EXPECT_LE(total.QuadPart, 256u * 1024u);
+    ui::ScratchFolder folder("T:\\");
+    const std::string path = folder / "big.bin";
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    const std::string bytes(512 * 1024, 'x');
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    const DWORD error = GetLastError();
+    CloseHandle(file);
+    EXPECT_LT(written, bytes.size());
+    if (!ok) { // Windows; Wine reports success with the shorter count
+        EXPECT_EQ(error, DWORD(ERROR_DISK_FULL));
+    }
+}
+
 TEST(MachineState, RegistryKeysAreWrittenReadAndDeletedWhole) {
     const std::string key = "Software\\KrzUiDriverTest";
     ui::DeleteRegistryKey(HKEY_CURRENT_USER, key);

@@ -64,6 +64,16 @@ TEST_F(TreeScenario, ExpandsAndSelectsThroughTheDialogsHandlers) {
     Item(IDC_PATH).WaitForText("Beta\\Three\\");
 }
 
+TEST_F(TreeScenario, TheExpandMessageDoesNotNotifyACollapse) {
+    const HTREEITEM alpha = Tree().Get("Alpha");
+    Tree().Expand(alpha);
+    EXPECT_EQ(Tree().Read(alpha, false).image, 1);
+    Tree().Collapse(alpha);
+    const ui::TreeItem read = Tree().Read(alpha, false);
+    EXPECT_FALSE(read.expanded);
+    EXPECT_EQ(read.image, 1) << "the dialog's expanding handler did not run";
+}
+
 TEST_F(TreeScenario, TheExpandButtonNotifiesEveryTime) {
     const HTREEITEM alpha = Tree().Get("Alpha");
     const HTREEITEM selected = Tree().Selection();

@@ -310,6 +310,14 @@ void RemoveWineDrive(char letter, Where where) {
     ControlDrive(letter, nullptr, 0, where);
 }
 
+std::string TinyDiskHostFolder(Where where) {
+    char folder[MAX_PATH] = {};
+    const DWORD n = GetEnvironmentVariableA("KRZ_TINY_DISK", folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        Fail(where, "no tiny disk: the test needs the CTest fixture ui_tiny_disk");
+    return folder;
+}
+
 ScopedWineDrive::ScopedWineDrive(char letter, const std::string& hostFolder, UINT type, Where where)
     : letter_(letter), previous_(QueryWineDrive(letter)) {
     DefineWineDrive(letter, hostFolder, type, where);

@@ -113,6 +113,12 @@ void DefineWineDrive(char letter, const std::string& hostFolder, UINT type, Wher
 // Removes drive `letter`.
 void RemoveWineDrive(char letter, Where where = {});
 
+// The host folder of the small disk that CTest mounts for the tests requiring the fixture
+// "ui_tiny_disk" (environment variable KRZ_TINY_DISK); fails when there is none. Map it to a
+// letter with ScopedWineDrive. On a full disk Wine's WriteFile reports success with fewer bytes
+// written than asked (Windows fails with ERROR_DISK_FULL).
+std::string TinyDiskHostFolder(Where where = {});
+
 // Defines a drive for the life of the object and puts back what the letter was before.
 class ScopedWineDrive {
 public:

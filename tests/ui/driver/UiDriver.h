@@ -49,6 +49,16 @@
 //                 EXPECT_EQ(tree.Read(item).image, 1);
 //                 EXPECT_TRUE(tree.InView(tree.Selection()));
 //
+// Building a scenario program (in its tests/<area>/CMakeLists.txt, Windows build):
+//
+//   add_executable(setup_scenarios SetupScenarioTest.cpp)
+//   target_link_libraries(setup_scenarios PRIVATE krz_uidriver gtest_main)
+//   krz_warnings(setup_scenarios)
+//   add_test(NAME setup_scenarios COMMAND setup_scenarios)
+//   # only if it needs a disk that fills up (ui::TinyDiskHostFolder):
+//   set_tests_properties(setup_scenarios PROPERTIES FIXTURES_REQUIRED ui_tiny_disk
+//                        ENVIRONMENT KRZ_TINY_DISK=${CMAKE_BINARY_DIR}/tiny-disk)
+//
 // Things to know
 //
 // - Posted input takes effect later: after Click or PressKey wait for its effect (WaitForText,
@@ -59,6 +69,11 @@
 //   under test at a time, no other windows on the virtual display).
 // - The test program and the program under test must have the same bitness (the tree-view
 //   structures are copied between them as they are).
+// - A program started through ui::Process gets unmanaged windows (see Process.h); otherwise
+//   each top-level window that closes, the program's last included, costs 2 s under Wine here.
+// - The tree control selects its first item by itself when it gets the focus with nothing
+//   selected (Wine), so a selection handler may already have run when a dialog appears.
+// - An edit created with WS_BORDER shows WS_EX_CLIENTEDGE instead (the control's own doing).
 // - Windows tests share one Wine prefix: restore what a scenario changed (the Scoped... classes
 //   do), and run scenario programs one at a time.
 #pragma once
