@@ -48,10 +48,10 @@ public:
     Image Pixels() const {
         GdiFlush();
         Image image;
-        image.width = width_;
-        image.height = height_;
         if (!bits_)
             return image;
+        image.width = width_;
+        image.height = height_;
         const auto* p = static_cast<const std::uint32_t*>(bits_);
         image.pixels.assign(p, p + size_t(width_) * size_t(height_));
         for (auto& pixel : image.pixels)

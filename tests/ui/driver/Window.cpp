@@ -24,15 +24,10 @@ LRESULT SendTo(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, const Wher
     if (!SendMessageTimeoutA(hwnd, message, wparam, lparam, SMTO_ABORTIFHUNG | SMTO_BLOCK,
                              kSendTimeout, &result)) {
         const DWORD error = GetLastError();
-        Fail(
-            where, "message 0x" +
-                       [&] {
-                           char hex[16];
-                           wsprintfA(hex, "%04X", message);
-                           return std::string(hex);
-                       }() +
-                       " to " + Window(hwnd).Describe() + " got no answer (error " +
-                       std::to_string(error) + ")");
+        char name[16];
+        wsprintfA(name, "0x%04X", message);
+        Fail(where, std::string("message ") + name + " to " + Window(hwnd).Describe() +
+                        " got no answer (error " + std::to_string(error) + ")");
     }
     return static_cast<LRESULT>(result);
 }
