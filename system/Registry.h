@@ -1,6 +1,8 @@
-// The installation's registry entries under HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\
-// CurrentVersion: the application path entry ("App Paths\KRZ.EXE") and the uninstall entry
-// ("Uninstall\Quorbelix"), and the lookup of a previous installation's folder.
+// The installation's registry entries below HKEY_LOCAL_MACHINE, key
+// SOFTWARE\Microsoft\Windows\CurrentVersion: the application path entry ("App Paths\KRZ.EXE")
+// and the uninstall entry ("Uninstall\Quorbelix"), and the lookup of a previous installation's
+// folder. Every key on the way is opened one component at a time and never created; only an
+// entry's own subkey is created. Values are REG_SZ texts with their NUL counted.
 //
 // The main dialog owns the two texts these use (install folder, special-build text) and
 // forwards its member operations here. None of them reports success or failure.
@@ -15,7 +17,8 @@ CString ReadPreviousInstallFolder();
 // (ReadSpecialBuild).
 void WriteAppPathEntry(const CString& installFolder, CString& specialBuild);
 
-// Writes the uninstall entry for `installFolder`.
+// Writes the uninstall entry for `installFolder`. Its command, the folder followed by
+// "\Uninstall.exe", is put in double quotation marks when it contains a blank.
 void WriteUninstallEntry(const CString& installFolder);
 
 // Sets `specialBuild` to the trimmed "SpecialBuild" string of the executable's own version

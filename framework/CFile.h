@@ -1,0 +1,79 @@
+// CFile: one file opened with CreateFileA, written with WriteFile and closed with CloseHandle.
+// Writes and closes that fail raise CFileException; Open reports failure by its result.
+#pragma once
+
+#include <windows.h>
+
+#include <ctime>
+
+#include "CFileException.h"
+#include "CString.h"
+
+// A file's status. Times are seconds since 1 January 1970 UTC, converted from and to the
+// platform's file times through local time (see CFile::GetStatus and CFile::SetStatus); a
+// time of 0 is left unchanged by SetStatus.
+struct CFileStatus {
+    std::time_t m_ctime = 0; // creation
+    std::time_t m_mtime = 0; // last write
+    std::time_t m_atime = 0; // last access
+    ULONGLONG m_size = 0;
+    BYTE m_attribute = 0; // low eight bits of the file's attributes
+};
+
+class CFile {
+public:
+    // Open flags: one access mode, one share mode, and any of the others.
+    enum OpenFlags : UINT {
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        shareExclusive = 0x0010,
+        shareDenyWrite = 0x0020,
+        shareDenyRead = 0x0030,
+        shareDenyNone = 0x0040,
+        modeNoInherit = 0x0080,
+        modeCreate = 0x1000,     // create the file, truncating an existing one
+        modeNoTruncate = 0x2000, // with modeCreate: keep an existing file as it is
+    };
+
+    CFile() = default;
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
+    // Closes the file if it is still open; a failure then goes unreported.
+    ~CFile();
+
+    // Opens or creates the file. On failure returns FALSE and, when `error` is given, fills
+    // it with the cause and GetLastError() of the failed CreateFileA.
+    // modeCreate | shareExclusive | modeWrite (0x1011) is GENERIC_WRITE, no sharing,
+    // CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL and an inheritable handle.
+    BOOL Open(const char* fileName, UINT openFlags, CFileException* error = nullptr);
+
+    // Writes all `count` bytes in one WriteFile. A failed write raises CFileException with
+    // the write's error code; a write that stores fewer bytes than asked is a full disk.
+    void Write(const void* data, UINT count);
+
+    // Closes the file; a failed CloseHandle raises CFileException. Does nothing when closed.
+    void Close();
+    // Closes the file and ignores any failure.
+    void Abort();
+
+    // Reads the open file's times (GetFileTime), size (GetFileSize) and attributes
+    // (GetFileAttributesA on its path; 0 when they cannot be read). FALSE when the times or
+    // the size cannot be read.
+    BOOL GetStatus(CFileStatus& status) const;
+
+    // Gives the file `fileName` the times and attributes of `status`. The attributes are
+    // written (SetFileAttributesA) only when they differ from the file's current ones: before
+    // the times when the file is read-only now, after them otherwise. The times are written
+    // with SetFileTime on a handle opened with read and write access, FILE_SHARE_READ and
+    // OPEN_EXISTING. Raises CFileException when a step fails.
+    static void SetStatus(const char* fileName, const CFileStatus& status);
+
+    // The path as given to Open.
+    const CString& GetFilePath() const { return m_strFileName; }
+
+    HANDLE m_hFile = INVALID_HANDLE_VALUE;
+
+private:
+    CString m_strFileName;
+};

@@ -1,0 +1,19 @@
+#include "CFileException.h"
+
+int CFileException::OsErrorToCause(LONG osError) {
+    switch (osError) {
+    case NO_ERROR:
+        return none;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return diskFull;
+    default:
+        return genericException;
+    }
+}
+
+void CFileException::ThrowOsError(LONG osError, const char* fileName) {
+    // A failure that left no error code behind is still a failure.
+    const int cause = osError == NO_ERROR ? genericException : OsErrorToCause(osError);
+    throw CFileException(cause, osError, fileName);
+}

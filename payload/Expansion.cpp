@@ -1,0 +1,97 @@
+#include "Expansion.h"
+
+#include "AfxMessageBox.h"
+#include "FileExpansion.h"
+
+const char kTempFileName[] = "krz.tmp";
+
+namespace {
+
+// The expansion buffer: fixed, zero-filled memory, released when the run ends.
+class ExpansionBuffer {
+public:
+    ExpansionBuffer()
+        : m_memory(
+              static_cast<BYTE*>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, kExpansionBufferSize))) {}
+    ~ExpansionBuffer() {
+        if (m_memory)
+            GlobalFree(m_memory);
+    }
+    ExpansionBuffer(const ExpansionBuffer&) = delete;
+    ExpansionBuffer& operator=(const ExpansionBuffer&) = delete;
+
+    BYTE* Get() const { return m_memory; }
+
+private:
+    BYTE* m_memory;
+};
+
+// Expands entry i into name i of the file list while names remain, up to the end marker.
+bool WalkPayload(const ExpansionRun& run, const std::uint8_t* data, std::size_t size) {
+    payload::Cursor cursor(data, size);
+    for (int i = 0; i < payload::kFileCount; ++i) {
+        payload::Entry entry;
+        const payload::Step step = cursor.Next(entry);
+        if (step == payload::Step::end)
+            return true;
+        // A length or body that runs past the payload's end: the payload is damaged.
+        if (step != payload::Step::entry) {
+            AfxMessageBox(kErrorInInstallation);
+            return false;
+        }
+        if (!ExpandEntry(run, entry, payload::kFileList[i]))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool FindPayload(const std::uint8_t*& data, std::size_t& size) {
+    const HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(payload::kResourceId),
+                                         MAKEINTRESOURCEA(payload::kResourceType));
+    if (!resource)
+        return false;
+    const HGLOBAL loaded = LoadResource(nullptr, resource);
+    const void* locked = loaded ? LockResource(loaded) : nullptr;
+    if (!locked)
+        return false;
+    data = static_cast<const std::uint8_t*>(locked);
+    size = SizeofResource(nullptr, resource);
+    return true;
+}
+
+bool ExpandPayload(const CString& folder) {
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+    if (!FindPayload(data, size))
+        data = nullptr;
+    return ExpandPayload(folder, data, size);
+}
+
+bool ExpandPayload(const CString& folder, const std::uint8_t* data, std::size_t size) {
+    if (!data) {
+        AfxMessageBox(kErrorInInstallation);
+        return false;
+    }
+    ExpansionRun run;
+    run.folder = folder;
+    run.tempPath = folder + "\\" + kTempFileName;
+    {
+        ExpansionBuffer buffer;
+        run.buffer = buffer.Get();
+        if (!run.buffer) {
+            AfxMessageBox(kErrorInInstallation);
+            return false;
+        }
+        run.stamp = MakeFixedTimeStamp();
+        if (!WalkPayload(run, data, size))
+            return false;
+    } // the buffer is released here, before the temporary file goes
+    RemoveFile(run.tempPath);
+    return true;
+}
+
+void RemoveFile(const CString& path) {
+    DeleteFileA(path);
+}

@@ -1,0 +1,37 @@
+// Expanding the installer's payload into the installation folder: each entry is written as
+// the temporary file "krz.tmp", expanded by the platform's LZ32 into one shared buffer,
+// written under its name from the file list and given the fixed time stamp.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "CString.h"
+
+// No file may expand to more than this; the buffer is allocated once per run.
+constexpr DWORD kExpansionBufferSize = 2000000;
+
+// Name of the temporary file, inside the installation folder.
+extern const char kTempFileName[];
+
+// Expands the payload that the installer carries (resource 129 of type RT_RCDATA in its own
+// executable) into `folder` (no trailing backslash), entry i becoming payload::kFileList[i],
+// stopping at the end marker or after the last name of the list. On success removes the
+// temporary file and returns true. On failure it has shown its one message box and returns
+// false; the files finished before stay, and the temporary file and the failing entry's
+// target are left as that failure leaves them. A missing payload resource, a length that
+// runs past the payload's end, or an entry that does not expand to exactly its declared size
+// fails with "Error in installation" before anything of that entry reaches its target.
+bool ExpandPayload(const CString& folder);
+
+// The same over a payload in memory: `size` bytes from `data` (null: no payload).
+bool ExpandPayload(const CString& folder, const std::uint8_t* data, std::size_t size);
+
+// Locates the payload in the executable's resources: FindResourceA, LoadResource,
+// LockResource and SizeofResource on the process's own module. False when it is missing.
+bool FindPayload(const std::uint8_t*& data, std::size_t& size);
+
+// Deletes one file (DeleteFileA); a failure is ignored.
+void RemoveFile(const CString& path);
