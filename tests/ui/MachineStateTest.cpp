@@ -51,24 +51,24 @@ TEST(MachineState, ADriveLetterReachesItsHostFolder) {
 TEST(MachineState, ARemovableDriveWithoutItsFolderHasNoMedium) {
     UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     {
-        ui::ScopedWineDrive floppy('A', "/nonexistent/krz-floppy", DRIVE_REMOVABLE);
-        EXPECT_EQ(GetDriveTypeA("A:\\"), UINT(DRIVE_REMOVABLE));
+        ui::ScopedWineDrive floppy('B', "/nonexistent/krz-floppy", DRIVE_REMOVABLE);
+        EXPECT_EQ(GetDriveTypeA("B:\\"), UINT(DRIVE_REMOVABLE));
         WIN32_FIND_DATAA entry;
         SetLastError(0xdeadbeef);
-        EXPECT_EQ(FindFirstFileA("A:\\*.*", &entry), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(FindFirstFileA("B:\\*.*", &entry), INVALID_HANDLE_VALUE);
         EXPECT_EQ(GetLastError(), DWORD(ERROR_PATH_NOT_FOUND));
         DWORD a, b, c, d;
-        EXPECT_FALSE(GetDiskFreeSpaceA("A:\\", &a, &b, &c, &d));
+        EXPECT_FALSE(GetDiskFreeSpaceA("B:\\", &a, &b, &c, &d));
     }
     SetErrorMode(mode);
 }
 
 TEST(MachineState, TheTinyDiskFillsUp) {
-    ui::ScopedWineDrive drive('T', ui::TinyDiskHostFolder(), DRIVE_FIXED);
+    ui::ScopedWineDrive drive('W', ui::TinyDiskHostFolder(), DRIVE_FIXED);
     ULARGE_INTEGER available, total, free;
-    ASSERT_TRUE(GetDiskFreeSpaceExA("T:\\", &available, &total, &free));
+    ASSERT_TRUE(GetDiskFreeSpaceExA("W:\\", &available, &total, &free));
     EXPECT_LE(total.QuadPart, 256u * 1024u);
-    ui::ScratchFolder folder("T:\\");
+    ui::ScratchFolder folder("W:\\");
     const std::string path = folder / "big.bin";
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);

@@ -50,6 +50,10 @@ TEST(Process, AFailedScenarioKillsItsProgram) {
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(WaitForSingleObject(handle, 0), WAIT_OBJECT_0) << "the program outlived its scenario";
     CloseHandle(handle);
+    // The screen as the failure left it, for whoever looks into the failure.
+    const std::string shot = "ui-failure-Process.AFailedScenarioKillsItsProgram.bmp";
+    EXPECT_EQ(ui::ReadFileBytes(shot).substr(0, 2), "BM");
+    ui::RemoveTree(shot);
 }
 
 } // namespace

@@ -1,10 +1,14 @@
 #include "Process.h"
 
 #include "MachineState.h"
+#include "Screen.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <exception>
 
 namespace ui {
 
@@ -99,6 +103,10 @@ Process::Process(const std::string& exe, const std::string& arguments,
 }
 
 Process::~Process() {
+    // A scenario that failed (or is unwinding from a ui::Failure) leaves a picture of the screen
+    // as it was, beside the test program's other output.
+    if (::testing::Test::HasFailure() || std::uncaught_exceptions() > 0)
+        SaveFailureScreenshot();
     Kill();
     stop_ = true;
     watcher_.join();
@@ -110,6 +118,22 @@ Process::~Process() {
             ADD_FAILURE() << name_ << " showed an unexpected message box: " << box.Describe();
     for (const int answer : answers_)
         ADD_FAILURE() << "no message box of " << name_ << " took the answer " << ButtonName(answer);
+}
+
+void Process::SaveFailureScreenshot() const {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : name_;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.')
+            c = '_';
+    const std::string path = "ui-failure-" + name + ".bmp";
+    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    try {
+        SaveBmp(CaptureScreen(screen), path);
+        std::fprintf(stderr, "screen at the failure saved as %s\n", path.c_str());
+    } catch (const Failure& failure) {
+        std::fprintf(stderr, "%s\n", failure.what());
+    }
 }
 
 bool Process::Running() const {

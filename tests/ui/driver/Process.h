@@ -2,9 +2,11 @@
 //
 // The process is started suspended, put into a job object that kills it when the job's last
 // handle closes (so it cannot outlive the test program, even one that crashes), and resumed.
-// Destroying the Process kills the program if it still runs. Under Wine the program's windows
-// are made unmanaged (AppDefaults\<exe>\X11 Driver, Managed = N): with no window manager on the
-// virtual display, closing a managed top-level window costs a 2-second wait inside Wine.
+// Destroying the Process kills the program if it still runs; when the scenario has failed, it
+// first saves the screen as ui-failure-<suite>.<test>.bmp in the current directory. Under Wine the
+// program's windows are made unmanaged (AppDefaults\<exe>\X11 Driver, Managed = N): with no window
+// manager on the virtual display, closing a managed top-level window costs a 2-second wait inside
+// Wine.
 //
 // From the start, a watcher thread looks at the program's top-level windows every few
 // milliseconds and answers every message box it shows: with the next answer queued by
@@ -69,6 +71,7 @@ public:
     void ClearAnswers();
 
 private:
+    void SaveFailureScreenshot() const;
     void Watch();
     void AnswerBoxes();
 
