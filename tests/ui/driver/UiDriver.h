@@ -23,8 +23,9 @@
 //       ui::ScratchFolder folder;
 //       ui::SetRegistryString(HKEY_LOCAL_MACHINE, kAppPathKey, "Path", folder.Path());
 //       ui::Process setup(InstallerPath(), "", folder.Path(), {IDNO}); // answers at start-up
-//       EXPECT_EQ(setup.WaitForExit(), 2u);
+//       setup.WaitForExit();
 //       const ui::MessageBoxRecord box = setup.WaitForMessageBox();
+//       EXPECT_EQ(box.caption, "krzsetup");
 //       EXPECT_EQ(box.text, "A previous installation of KRZ found\r\nReinstall?");
 //       EXPECT_EQ(box.icon, ui::BoxIcon::Exclamation);
 //       EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO}));
@@ -34,12 +35,15 @@
 //   TEST(Install, EnterInThePathEditInstalls) {
 //       ui::Process setup(InstallerPath());
 //       const ui::Window dialog = setup.WaitForDialog("Setup Quorbelix");
-//       dialog.Item(1001).SetText(target);
-//       dialog.PressKey(VK_RETURN);                 // the focus is in the path edit
+//       const ui::Window edit = dialog.Item(1001);
+//       edit.SetText(target);
+//       edit.MouseClick();                          // the user clicks into the edit...
+//       ASSERT_TRUE(ui::WaitUntil([&] { return dialog.Focus() == edit; }));
+//       dialog.PressKey(VK_RETURN);                 // ...and presses Enter there
 //       dialog.Item(2).WaitForText("Close");
 //       EXPECT_FALSE(dialog.Item(1).Visible());
 //       dialog.Item(2).Click();
-//       EXPECT_EQ(setup.WaitForExit(), 2u);
+//       setup.WaitForExit();
 //   }
 //
 //   Select Path:  dialog.Item(1000).Click();
@@ -48,6 +52,10 @@
 //                 HTREEITEM item = tree.Get("C:\\Program Files");
 //                 EXPECT_EQ(tree.Read(item).image, 1);
 //                 EXPECT_TRUE(tree.InView(tree.Selection()));
+//
+//   Another machine:  ui::ScopedWindowsVersion old("krzsetup.exe", "win98");   // platform 1
+//                     ui::ScopedWineDrive floppy('A', "/nonexistent", DRIVE_REMOVABLE); // no disk
+//                     ui::ScopedWineDrive cd('E', ui::HostPath(folder.Path()), DRIVE_CDROM);
 //
 // Building a scenario program (in its tests/<area>/CMakeLists.txt, Windows build):
 //
