@@ -52,7 +52,7 @@ int CautiousAnswer(const std::vector<int>& buttons);
 // Reads caption, text, buttons, owner and icon of a message box that is showing (the answer is
 // left to the caller). The icon is compared on the screen; it is looked at again for up to
 // `iconWaitMs` while the box may not have painted yet.
-MessageBoxRecord ReadMessageBox(const Window& box, DWORD iconWaitMs = 2000);
+MessageBoxRecord ReadMessageBox(const Window& box, DWORD iconWaitMs = 5000);
 
 // Which standard icon a picture of an icon static shows (ContainsIcon with IDI_EXCLAMATION,
 // IDI_QUESTION, IDI_HAND, IDI_ASTERISK as drawn in this process), else Unknown.

@@ -101,18 +101,36 @@ Image CaptureWindow(const Window& window) {
     return CaptureScreen(rect);
 }
 
+namespace {
+
+// Whether the window or one of its descendants still waits to be painted. Update regions are
+// kept by the window manager, so they can be asked for across processes.
+bool PaintPending(HWND hwnd) {
+    if (GetUpdateRect(hwnd, nullptr, FALSE))
+        return true;
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsWindowVisible(child) && PaintPending(child))
+            return true;
+    return false;
+}
+
+} // namespace
+
 Image CaptureSettled(const Window& window) {
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(window.Handle(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+    WaitUntil([&] { return !PaintPending(window.Handle()); }, 2000);
+    // The painted pixels reach the screen a little after the painting: wait until three
+    // captures in a row agree.
     Image last = CaptureWindow(window);
-    for (int round = 0; round < 20; ++round) {
-        Sleep(50);
+    int agreeing = 1;
+    for (int round = 0; round < 40 && agreeing < 3; ++round) {
+        Sleep(40);
         Image next = CaptureWindow(window);
-        const bool settled =
+        const bool same =
             next.width == last.width && next.height == last.height && next.pixels == last.pixels;
+        agreeing = same ? agreeing + 1 : 1;
         last = std::move(next);
-        if (settled)
-            break;
     }
     return last;
 }

@@ -34,9 +34,9 @@ struct Image {
 Image CaptureScreen(const RECT& rect);
 // What the screen shows of the window, frame included.
 Image CaptureWindow(const Window& window);
-// The same, once the picture has settled: the target drains its sent messages, then the window
-// is captured until two captures 50 ms apart agree (for at most a second). A window that was
-// just shown or changed is painted, and its pixels reach the screen, a little later.
+// The same, once the picture has settled: the target drains its sent messages, nothing in the
+// window waits to be painted, and three captures 40 ms apart agree (all within about 3 s). A
+// window that was just shown or changed reaches the screen a little later.
 Image CaptureSettled(const Window& window);
 
 // Writes a 24-bit BMP file; fails when the file cannot be written.

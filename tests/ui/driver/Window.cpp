@@ -187,8 +187,8 @@ HICON Window::StaticIcon(Where where) const {
     return reinterpret_cast<HICON>(Send(STM_GETICON, 0, 0, where));
 }
 
-bool Window::Shows(HICON icon) const {
-    return ContainsIcon(CaptureWindow(*this), icon);
+bool Window::Shows(HICON icon, DWORD timeoutMs) const {
+    return WaitUntil([&] { return ContainsIcon(CaptureWindow(*this), icon); }, timeoutMs);
 }
 
 void Window::WaitForText(const std::string& text, DWORD timeoutMs, Where where) const {

@@ -77,10 +77,13 @@ public:
     // belong to the target process: compare them with null only; use Shows() for the picture.
     HANDLE ButtonImage(UINT type = IMAGE_ICON, Where where = {}) const;
     HICON StaticIcon(Where where = {}) const;
-    // Whether the window, as drawn on the screen once settled (CaptureSettled), shows `icon`
-    // (drawn at its own size) somewhere inside it. Compares the pixels that the icon covers fully;
-    // the background may be anything. The window must not be covered by another one.
-    bool Shows(HICON icon) const;
+    // Whether the window, as drawn on the screen, shows `icon` (drawn at its own size) somewhere
+    // inside it. Compares the pixels that the icon covers fully; the background may be
+    // anything. The window must not be covered by another one. A window reaches the screen a
+    // while after it is shown or changed, so this looks again until the icon is seen or
+    // `timeoutMs` has passed: "not shown" takes the whole timeout. Assert that an icon is not
+    // shown with a timeout of 0 after something else on the window was seen.
+    bool Shows(HICON icon, DWORD timeoutMs = kTimeout) const;
 
     // Waits until the text equals `text`; fails with the last text seen.
     void WaitForText(const std::string& text, DWORD timeoutMs = kTimeout, Where where = {}) const;
