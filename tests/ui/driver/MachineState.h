@@ -2,8 +2,8 @@
 // machine look like another one (an older Windows, a floppy drive, a CD-ROM drive).
 //
 // Everything here acts on the Wine prefix the test program runs in and is seen at once by a
-// program started afterwards. What was found about Wine 8 (and is checked by the driver's own
-// tests):
+// program started afterwards. What was found about Wine 8 (the driver's own tests check what
+// the driver relies on; the hand-made symlink was tried by hand):
 //
 // - Windows version per executable: HKCU\Software\Wine\AppDefaults\<exe name>\Version ("win98",
 //   "win31", "winxp", ...) applies to every process started after the value is written, without
@@ -19,7 +19,7 @@
 //   table, so GetDriveTypeA and GetLogicalDrives see the drive at once. DefineWineDrive uses it,
 //   so no host-side script and no wineserver restart are needed. Removing a letter the same way
 //   makes GetDriveTypeA report DRIVE_NO_ROOT_DIR at once, but GetLogicalDrives keeps listing the
-//   letter until wineserver restarts (Wine leaves its \??\ link behind).
+//   letter until wineserver restarts.
 // - A removable drive whose folder does not exist behaves as a floppy drive without a disk:
 //   GetDriveTypeA gives 2 (DRIVE_REMOVABLE), FindFirstFileA on "A:\*.*" fails with error 3 and
 //   GetDiskFreeSpaceA fails, without any system error box when the program has set
