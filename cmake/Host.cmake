@@ -6,4 +6,6 @@ if(KRZ_SANITIZE)
 endif()
 
 add_subdirectory(tools)
+add_subdirectory(bench)
+add_subdirectory(fuzz)
 add_subdirectory(tests)

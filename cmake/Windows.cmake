@@ -10,6 +10,7 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
 set(KRZ_PACKER "" CACHE FILEPATH "Host-built packer (krzpack)")
 set(KRZ_PAYLOAD_DIR ${CMAKE_SOURCE_DIR}/sample CACHE PATH
     "Folder holding the four application files that the installer carries")
+include(${CMAKE_CURRENT_LIST_DIR}/Payload.cmake)
 
 # Every Windows program is linked statically, so it needs nothing beside the system's own DLLs.
 add_link_options(-static -static-libgcc -static-libstdc++)

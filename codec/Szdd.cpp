@@ -17,7 +17,7 @@ const char* StatusText(Status status) {
     case Status::truncated:
         return "compressed stream is truncated";
     case Status::tooLong:
-        return "stream expands to more than the header's size";
+        return "stream goes on past the header's expanded size";
     case Status::tooShort:
         return "stream expands to less than the header's size";
     case Status::tooLarge:
@@ -41,6 +41,17 @@ Status ReadHeader(const std::uint8_t* file, std::size_t size, Header& header) {
     return Status::ok;
 }
 
+// A ring position and the output byte that is written there are tied together: output byte
+// i goes to (kRingStart + i) mod 4096. Before byte i is written, ring position q therefore
+// holds the byte written d = (kRingStart + i - q) mod 4096 bytes earlier (d = 0 standing for
+// 4,096), or the initial space if the output is shorter than d. A match copying from q is
+// thus a copy from d bytes back that keeps the same d for every byte it copies, even when it
+// runs over bytes it has just produced. The expander works on the output that way instead
+// of keeping a ring; the encoder (SzddEncoder.cpp) turns distances back into positions.
+static std::size_t DistanceOf(std::size_t source, std::size_t produced) {
+    return ((kRingStart + produced - source - 1) & (kRingSize - 1)) + 1;
+}
+
 Status Expand(const std::uint8_t* file, std::size_t size, std::vector<std::uint8_t>& out,
               std::size_t limit) {
     out.clear();
@@ -50,59 +61,68 @@ Status Expand(const std::uint8_t* file, std::size_t size, std::vector<std::uint8
         return status;
     if (header.expandedSize > limit)
         return Status::tooLarge;
-    out.resize(header.expandedSize);
 
-    std::uint8_t ring[kRingSize];
-    std::memset(ring, 0x20, sizeof ring);
-    std::size_t pos = kRingStart;
     const std::uint8_t* in = file + kHeaderSize;
-    const std::uint8_t* end = file + size;
+    const std::uint8_t* const end = file + size;
+    // No input byte yields more than nine output bytes (a two-byte match gives at most 18),
+    // so a header claiming more than that cannot make the output buffer grow past it: the
+    // stream ends first, and that is reported as too short.
+    const std::size_t streamSize = size - kHeaderSize;
+    const std::size_t capacity =
+        streamSize > header.expandedSize / 9 ? header.expandedSize : streamSize * 9;
+    out.resize(capacity);
+    std::uint8_t* const o = out.data();
     std::size_t produced = 0;
-    const std::size_t expected = header.expandedSize;
 
     while (in < end) {
+        if (produced == capacity) {
+            status = Status::tooLong;
+            break;
+        }
         unsigned flags = *in++;
         for (int bit = 0; bit < 8 && in < end; ++bit, flags >>= 1) {
+            if (produced == capacity) {
+                status = Status::tooLong;
+                break;
+            }
             if (flags & 1) {
-                if (produced == expected)
-                    return Status::tooLong;
-                out[produced++] = ring[pos] = *in++;
-                pos = (pos + 1) & (kRingSize - 1);
+                o[produced++] = *in++;
+                continue;
+            }
+            if (end - in < 2) {
+                status = Status::truncated;
+                break;
+            }
+            const std::size_t source = in[0] | std::size_t(in[1] >> 4) << 8;
+            const std::size_t length = (in[1] & 0x0F) + kMinMatch;
+            in += 2;
+            if (capacity - produced < length) {
+                status = Status::tooLong;
+                break;
+            }
+            const std::size_t distance = DistanceOf(source, produced);
+            std::uint8_t* dst = o + produced;
+            if (distance > produced) {
+                // Reaches into the ring's initial content, at least for its first bytes.
+                for (std::size_t k = 0; k < length; ++k, ++produced)
+                    o[produced] = produced >= distance ? o[produced - distance] : kRingFill;
+            } else if (distance >= length) {
+                std::memcpy(dst, dst - distance, length);
+                produced += length;
             } else {
-                if (end - in < 2)
-                    return Status::truncated;
-                std::size_t src = in[0] | std::size_t(in[1] >> 4) << 8;
-                std::size_t len = (in[1] & 0x0F) + kMinMatch;
-                in += 2;
-                if (expected - produced < len)
-                    return Status::tooLong;
-                for (std::size_t k = 0; k < len; ++k) {
-                    out[produced++] = ring[pos] = ring[src];
-                    pos = (pos + 1) & (kRingSize - 1);
-                    src = (src + 1) & (kRingSize - 1);
-                }
+                // Overlaps its own output: byte by byte, each copy seeing the previous one.
+                for (std::size_t k = 0; k < length; ++k)
+                    dst[k] = dst[k - distance];
+                produced += length;
             }
         }
+        if (status != Status::ok)
+            break;
     }
-    if (produced != expected)
-        return Status::tooShort;
-    return Status::ok;
-}
-
-std::vector<std::uint8_t> Compress(const std::uint8_t* data, std::size_t size,
-                                   std::uint8_t missingChar) {
-    std::vector<std::uint8_t> out(kSignature, kSignature + sizeof kSignature);
-    out.push_back(kModeA);
-    out.push_back(missingChar);
-    for (int i = 0; i < 4; ++i)
-        out.push_back(std::uint8_t(std::uint32_t(size) >> (8 * i)));
-    // Literals only, for now: eight per flag byte.
-    for (std::size_t i = 0; i < size; i += 8) {
-        std::size_t n = size - i < 8 ? size - i : 8;
-        out.push_back(std::uint8_t((1u << n) - 1));
-        out.insert(out.end(), data + i, data + i + n);
-    }
-    return out;
+    if (status == Status::ok && produced != header.expandedSize)
+        status = Status::tooShort;
+    out.resize(produced);
+    return status;
 }
 
 } // namespace szdd

@@ -32,6 +32,9 @@ static void AppendLe32(std::vector<std::uint8_t>& out, std::uint32_t value) {
 std::vector<std::uint8_t> Build(const std::vector<std::vector<std::uint8_t>>& compressedFiles) {
     std::vector<std::uint8_t> out;
     for (const auto& file : compressedFiles) {
+        if (file.size() <= sizeof kSignaturePrefix ||
+            file.size() - sizeof kSignaturePrefix > UINT32_MAX)
+            return {};
         const std::size_t bodyLength = file.size() - sizeof kSignaturePrefix;
         AppendLe32(out, std::uint32_t(bodyLength));
         out.insert(out.end(), file.begin() + sizeof kSignaturePrefix, file.end());

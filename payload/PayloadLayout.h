@@ -50,7 +50,9 @@ private:
 };
 
 // Builds a payload from complete compressed files (each starting with the full eight-byte
-// signature): their bodies in order, then the end marker.
+// signature): their bodies in order, then the end marker. A file of four bytes or less has
+// no body to store (its length would read as the end marker): the result is then empty,
+// which no valid payload is.
 std::vector<std::uint8_t> Build(const std::vector<std::vector<std::uint8_t>>& compressedFiles);
 
 // The complete compressed file that a body stands for: the signature prefix, then the body.

@@ -64,4 +64,13 @@ TEST(PayloadLayout, LengthNearTheTopOfTheRangeDoesNotWrap) {
     EXPECT_EQ(c.Next(e), payload::Step::truncated);
 }
 
+TEST(PayloadLayout, RefusesFilesWithoutABody) {
+    // A body of length 0 would read as the end marker.
+    for (std::size_t size : {0, 3, 4}) {
+        const Bytes file(size, 0x53);
+        EXPECT_TRUE(payload::Build({FakeFile(10, 1), file}).empty()) << size;
+    }
+    EXPECT_EQ(payload::Build({FakeFile(1, 1)}).size(), 4 + 1 + 4u);
+}
+
 } // namespace

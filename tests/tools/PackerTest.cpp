@@ -1,0 +1,400 @@
+#include "Packer.h"
+#include "PayloadLayout.h"
+#include "PeBuilder.h"
+#include "Szdd.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <dirent.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using packer::Bytes;
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(f), {});
+}
+
+void WriteFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream f(path, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+std::vector<std::string> SamplePaths() {
+    std::vector<std::string> paths;
+    for (const char* name : payload::kFileList)
+        paths.push_back(std::string(KRZ_SAMPLE_DIR "/") + name);
+    return paths;
+}
+
+std::vector<Bytes> SampleFiles() {
+    std::vector<Bytes> files;
+    for (const std::string& path : SamplePaths())
+        files.push_back(ReadFile(path));
+    return files;
+}
+
+Bytes SamplePayload() {
+    Bytes payload;
+    std::string error;
+    EXPECT_TRUE(packer::BuildPayload(SampleFiles(), payload, error)) << error;
+    return payload;
+}
+
+TEST(Packer, PayloadOfTheSampleFiles) {
+    const std::vector<Bytes> files = SampleFiles();
+    const Bytes payload = SamplePayload();
+    std::vector<packer::EntryInfo> entries;
+    std::string error;
+    ASSERT_TRUE(packer::ReadEntries(payload.data(), payload.size(), entries, error)) << error;
+    ASSERT_EQ(entries.size(), 4u);
+    std::size_t offset = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(entries[i].name, payload::kFileList[i]);
+        EXPECT_EQ(entries[i].offset, offset);
+        EXPECT_EQ(entries[i].expandedSize, files[i].size());
+        EXPECT_TRUE(entries[i].headerError.empty());
+        offset += 4 + entries[i].bodyLength;
+    }
+    // The end marker closes the payload.
+    EXPECT_EQ(offset + 4, payload.size());
+    std::vector<Bytes> expanded;
+    ASSERT_TRUE(packer::ExpandAll(payload.data(), payload.size(), expanded, error)) << error;
+    EXPECT_TRUE(expanded == files);
+}
+
+// True when no match of the stream copies a ring position before it has been written.
+bool CopiesOnlyWrittenBytes(const std::uint8_t* body, std::size_t length) {
+    bool written[4096] = {};
+    std::size_t pos = 4080, in = 10; // the body lacks the first four signature bytes
+    while (in < length) {
+        const unsigned flags = body[in++];
+        for (int bit = 0; bit < 8 && in < length; ++bit) {
+            if (flags >> bit & 1) {
+                ++in;
+                written[pos] = true;
+                pos = (pos + 1) % 4096;
+                continue;
+            }
+            std::size_t source = body[in] | std::size_t(body[in + 1] >> 4) << 8;
+            const std::size_t n = (body[in + 1] & 0x0F) + 3u;
+            in += 2;
+            for (std::size_t k = 0; k < n; ++k) {
+                if (!written[source])
+                    return false;
+                written[pos] = true;
+                pos = (pos + 1) % 4096;
+                source = (source + 1) % 4096;
+            }
+        }
+    }
+    return true;
+}
+
+// Even a file that starts with spaces is packed without the ring's initial content.
+TEST(Packer, PayloadIndependentOfInitialRing) {
+    std::vector<Bytes> files = SampleFiles();
+    files[2].insert(files[2].begin(), 40, ' ');
+    Bytes payload;
+    std::string error;
+    ASSERT_TRUE(packer::BuildPayload(files, payload, error)) << error;
+    std::vector<packer::EntryInfo> entries;
+    ASSERT_TRUE(packer::ReadEntries(payload.data(), payload.size(), entries, error));
+    for (const packer::EntryInfo& e : entries)
+        EXPECT_TRUE(CopiesOnlyWrittenBytes(payload.data() + e.offset + 4, e.bodyLength)) << e.name;
+}
+
+TEST(Packer, RefusesFilesTheInstallerCannotInstall) {
+    const std::vector<Bytes> good = SampleFiles();
+    struct Case {
+        const char* name;
+        std::vector<Bytes> files;
+        const char* message;
+    } cases[] = {
+        {"three files", {good[0], good[1], good[2]}, "expected 4 files, got 3"},
+        {"five files", {good[0], good[1], good[2], good[3], good[3]}, "expected 4 files, got 5"},
+        {"empty file", {good[0], good[1], Bytes(), good[3]}, "KRZ.cnt is empty"},
+        {"over the expansion buffer",
+         {good[0], Bytes(packer::kExpansionLimit + 1, 'x'), good[2], good[3]},
+         "KRZ.hlp has 2000001 bytes"},
+    };
+    for (const Case& c : cases) {
+        Bytes payload{1};
+        std::string error;
+        EXPECT_FALSE(packer::BuildPayload(c.files, payload, error)) << c.name;
+        EXPECT_NE(error.find(c.message), std::string::npos) << c.name << ": " << error;
+    }
+    // Exactly the buffer's size fits.
+    std::vector<Bytes> largest = good;
+    largest[3] = Bytes(packer::kExpansionLimit, 'y');
+    Bytes payload;
+    std::string error;
+    EXPECT_TRUE(packer::BuildPayload(largest, payload, error)) << error;
+}
+
+TEST(Packer, DamagedPayloads) {
+    const Bytes good = SamplePayload();
+    std::vector<packer::EntryInfo> entries;
+    std::string error;
+    ASSERT_TRUE(packer::ReadEntries(good.data(), good.size(), entries, error));
+    const std::size_t second = entries[1].offset;
+
+    auto entryBody = [&](std::size_t k) {
+        return Bytes(good.begin() + std::ptrdiff_t(entries[k].offset),
+                     good.begin() + std::ptrdiff_t(entries[k].offset + 4 + entries[k].bodyLength));
+    };
+    struct Case {
+        const char* name;
+        Bytes payload;
+        const char* message;
+    };
+    std::vector<Case> cases;
+    {
+        Bytes p = good;
+        p.push_back(0);
+        cases.push_back({"byte after the end marker", p, "1 bytes follow the end marker"});
+    }
+    {
+        Bytes p = good;
+        p.resize(p.size() - 4);
+        cases.push_back({"no end marker", p, "no end marker"});
+    }
+    {
+        Bytes p = good;
+        p[second + 3] = 0x7F;
+        cases.push_back({"length past the end", p, "entry 2 at offset"});
+    }
+    {
+        Bytes p = good;
+        p[second + 4 + 4] = 'B'; // mode byte of entry 2
+        cases.push_back({"bad mode", p, "entry 2 (KRZ.hlp): unknown compression mode"});
+    }
+    {
+        Bytes p = good;
+        p[second + 4 + 6] ^= 1; // expanded size of entry 2
+        cases.push_back({"wrong expanded size", p, "entry 2 (KRZ.hlp): stream"});
+    }
+    {
+        Bytes p(good.begin(), good.begin() + std::ptrdiff_t(entries[3].offset));
+        p.insert(p.end(), {0, 0, 0, 0});
+        cases.push_back({"three entries", p, "the payload has 3 entries"});
+    }
+    {
+        Bytes p(good.begin(), good.end() - 4);
+        const Bytes extra = entryBody(2);
+        p.insert(p.end(), extra.begin(), extra.end());
+        p.insert(p.end(), {0, 0, 0, 0});
+        cases.push_back({"five entries", p, "the payload has 5 entries"});
+    }
+    {
+        const Bytes empty = szdd::Compress(nullptr, 0);
+        Bytes p(good.begin(), good.begin() + std::ptrdiff_t(entries[3].offset));
+        p.insert(p.end(), {std::uint8_t(empty.size() - 4), 0, 0, 0});
+        p.insert(p.end(), empty.begin() + 4, empty.end());
+        p.insert(p.end(), {0, 0, 0, 0});
+        cases.push_back({"empty file", p, "entry 4 (Uninstall.exe): expands to 0 bytes"});
+    }
+    for (const Case& c : cases) {
+        std::vector<Bytes> files;
+        std::string message;
+        EXPECT_FALSE(packer::ExpandAll(c.payload.data(), c.payload.size(), files, message))
+            << c.name;
+        EXPECT_NE(message.find(c.message), std::string::npos) << c.name << ": " << message;
+    }
+}
+
+TEST(Packer, EveryTruncationFails) {
+    const Bytes good = SamplePayload();
+    for (std::size_t cut = 0; cut < good.size(); cut += 37) {
+        std::vector<Bytes> files;
+        std::string error;
+        EXPECT_FALSE(packer::ExpandAll(good.data(), cut, files, error)) << cut;
+        EXPECT_FALSE(error.empty()) << cut;
+    }
+}
+
+TEST(Packer, LocatesPayloadInExecutables) {
+    const Bytes payload = SamplePayload();
+    for (bool plus : {false, true}) {
+        pebuilder::Layout layout;
+        const Bytes image = pebuilder::Build(plus, payload, layout);
+        packer::Located located;
+        std::string error;
+        ASSERT_TRUE(packer::LocatePayload(image, located, error)) << error;
+        EXPECT_EQ(located.offset, layout.data);
+        EXPECT_EQ(located.size, payload.size());
+        EXPECT_NE(located.description.find(plus ? "PE32+" : "PE32 "), std::string::npos);
+    }
+    packer::Located located;
+    std::string error;
+    ASSERT_TRUE(packer::LocatePayload(payload, located, error));
+    EXPECT_EQ(located.offset, 0u);
+    EXPECT_EQ(located.size, payload.size());
+    // An executable without the payload is an error, not a payload file.
+    pebuilder::Layout layout;
+    const Bytes other = pebuilder::Build(false, payload, layout, 130);
+    EXPECT_FALSE(packer::LocatePayload(other, located, error));
+    EXPECT_NE(error.find("RCDATA 129"), std::string::npos) << error;
+}
+
+// The command line, run as a program.
+class Krzpack : public testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/krzpack-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
+
+    std::string Path(const std::string& name) const { return m_dir + "/" + name; }
+
+    // Runs krzpack with `args`; returns its exit status, keeps its output and errors.
+    int Run(const std::string& args) {
+        const std::string command = std::string("'" KRZPACK "' ") + args + " >'" + Path("stdout") +
+                                    "' 2>'" + Path("stderr") + "'";
+        const int status = std::system(command.c_str());
+        m_out = ReadText(Path("stdout"));
+        m_err = ReadText(Path("stderr"));
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    static std::string ReadText(const std::string& path) {
+        const Bytes b = ReadFile(path);
+        return std::string(b.begin(), b.end());
+    }
+
+    // Files in the test folder, apart from the captured output, sorted.
+    std::vector<std::string> Listing() {
+        std::vector<std::string> names;
+        DIR* dir = opendir(m_dir.c_str());
+        while (dirent* e = dir ? readdir(dir) : nullptr) {
+            const std::string name = e->d_name;
+            if (name != "." && name != ".." && name.rfind("std", 0) != 0)
+                names.push_back(name);
+        }
+        if (dir)
+            closedir(dir);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    static std::string Samples() {
+        std::string s;
+        for (const std::string& p : SamplePaths())
+            s += " '" + p + "'";
+        return s;
+    }
+
+    std::string m_dir, m_out, m_err;
+};
+
+TEST_F(Krzpack, PackListVerifyExtract) {
+    ASSERT_EQ(Run("pack '" + Path("payload.bin") + "'" + Samples()), 0) << m_err;
+    EXPECT_TRUE(ReadFile(Path("payload.bin")) == SamplePayload());
+
+    ASSERT_EQ(Run("list '" + Path("payload.bin") + "'"), 0) << m_err;
+    const std::vector<Bytes> files = SampleFiles();
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_NE(m_out.find(payload::kFileList[i]), std::string::npos);
+        EXPECT_NE(m_out.find(" " + std::to_string(files[i].size()) + "\n"), std::string::npos)
+            << m_out;
+    }
+    EXPECT_NE(m_out.find("4 entries"), std::string::npos) << m_out;
+
+    EXPECT_EQ(Run("verify '" + Path("payload.bin") + "'" + Samples()), 0) << m_err;
+    EXPECT_NE(m_out.find("against the source files"), std::string::npos);
+
+    ASSERT_EQ(std::system(("mkdir '" + Path("out") + "'").c_str()), 0);
+    ASSERT_EQ(Run("extract '" + Path("payload.bin") + "' '" + Path("out") + "'"), 0) << m_err;
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_TRUE(ReadFile(Path("out/") + payload::kFileList[i]) == files[i]);
+}
+
+TEST_F(Krzpack, ReadsPayloadFromExecutable) {
+    for (bool plus : {false, true}) {
+        pebuilder::Layout layout;
+        WriteFile(Path("setup.exe"), pebuilder::Build(plus, SamplePayload(), layout));
+        EXPECT_EQ(Run("list '" + Path("setup.exe") + "'"), 0) << m_err;
+        EXPECT_NE(m_out.find(plus ? "PE32+ executable" : "PE32 executable"), std::string::npos);
+        EXPECT_NE(m_out.find("Uninstall.exe"), std::string::npos);
+        EXPECT_EQ(Run("verify '" + Path("setup.exe") + "'" + Samples()), 0) << m_err;
+    }
+}
+
+TEST_F(Krzpack, UsageErrors) {
+    const char* commands[] = {"",         "bogus",  "pack",         "pack out a b c", "list",
+                              "list a b", "verify", "verify f a b", "extract f"};
+    for (const char* args : commands) {
+        EXPECT_EQ(Run(args), 2) << args;
+        EXPECT_NE(m_err.find("Usage:"), std::string::npos) << args;
+        EXPECT_TRUE(m_out.empty()) << args;
+    }
+    EXPECT_EQ(Run("--help"), 0);
+    EXPECT_NE(m_out.find("Usage:"), std::string::npos);
+    EXPECT_TRUE(m_err.empty());
+}
+
+TEST_F(Krzpack, FailuresLeaveNoOutput) {
+    // A missing input: no payload written, not even partly.
+    std::string inputs = Samples();
+    inputs.replace(inputs.find("KRZ.hlp"), 7, "missing.hlp");
+    EXPECT_EQ(Run("pack '" + Path("payload.bin") + "'" + inputs), 1);
+    EXPECT_NE(m_err.find("missing.hlp"), std::string::npos) << m_err;
+    EXPECT_TRUE(Listing().empty());
+
+    // A damaged payload: nothing extracted, no temporary files left.
+    Bytes payload = SamplePayload();
+    payload[payload.size() / 2] ^= 0x55;
+    payload[payload.size() / 2 + 1] ^= 0x55;
+    WriteFile(Path("bad.bin"), payload);
+    ASSERT_EQ(std::system(("mkdir '" + Path("out") + "'").c_str()), 0);
+    EXPECT_EQ(Run("extract '" + Path("bad.bin") + "' '" + Path("out") + "'"), 1);
+    EXPECT_FALSE(m_err.empty());
+    EXPECT_EQ(Listing(), (std::vector<std::string>{"bad.bin", "out"}));
+    EXPECT_EQ(Run("verify '" + Path("bad.bin") + "'"), 1);
+    EXPECT_NE(m_err.find("entry"), std::string::npos) << m_err;
+
+    // Extraction into a folder that does not exist.
+    WriteFile(Path("good.bin"), SamplePayload());
+    EXPECT_EQ(Run("extract '" + Path("good.bin") + "' '" + Path("nowhere") + "'"), 1);
+    EXPECT_NE(m_err.find("nowhere"), std::string::npos) << m_err;
+    EXPECT_EQ(Listing(), (std::vector<std::string>{"bad.bin", "good.bin", "out"}));
+}
+
+TEST_F(Krzpack, VerifyReportsDifferenceFromSource) {
+    WriteFile(Path("payload.bin"), SamplePayload());
+    Bytes changed = ReadFile(SamplePaths()[2]);
+    changed[10] ^= 1;
+    WriteFile(Path("KRZ.cnt"), changed);
+    std::string sources = Samples();
+    sources.replace(sources.find("'" KRZ_SAMPLE_DIR "/KRZ.cnt'"),
+                    std::string("'" KRZ_SAMPLE_DIR "/KRZ.cnt'").size(),
+                    "'" + Path("KRZ.cnt") + "'");
+    EXPECT_EQ(Run("verify '" + Path("payload.bin") + "'" + sources), 1);
+    EXPECT_NE(m_err.find("entry 3 (KRZ.cnt) differs"), std::string::npos) << m_err;
+    EXPECT_NE(m_err.find("at byte 10"), std::string::npos) << m_err;
+}
+
+TEST_F(Krzpack, DamagedExecutable) {
+    pebuilder::Layout layout;
+    Bytes image = pebuilder::Build(false, SamplePayload(), layout);
+    image.resize(layout.data + 100);
+    WriteFile(Path("cut.exe"), image);
+    for (const char* command : {"list", "verify"}) {
+        EXPECT_EQ(Run(std::string(command) + " '" + Path("cut.exe") + "'"), 1) << command;
+        EXPECT_NE(m_err.find("damaged resource directory"), std::string::npos) << m_err;
+    }
+}
+
+} // namespace

@@ -1,0 +1,134 @@
+// Builds small PE32 and PE32+ images with one resource section, for the PE reader's tests;
+// records where each field lies so that tests can damage it.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace pebuilder {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct Layout {
+    std::size_t peOffsetField = 0x3C; // e_lfanew
+    std::size_t peSignature = 0;
+    std::size_t sectionCount = 0;
+    std::size_t optionalSize = 0;
+    std::size_t optionalMagic = 0;
+    std::size_t directoryCount = 0;
+    std::size_t resourceDirectory = 0; // RVA and size fields
+    std::size_t sectionHeader = 0;
+    std::size_t sectionData = 0;       // file offset of the resource section
+    std::size_t typeEntry = 0;         // root entry for RT_RCDATA
+    std::size_t nameEntry = 0;         // entry for name 129
+    std::size_t languageDirectory = 0; // directory of the languages
+    std::size_t languageEntry = 0;     // first language entry
+    std::size_t dataEntry = 0;         // data entry (RVA, size)
+    std::size_t data = 0;              // the resource's bytes
+};
+
+inline void Put16(Bytes& b, std::size_t at, unsigned v) {
+    b[at] = std::uint8_t(v);
+    b[at + 1] = std::uint8_t(v >> 8);
+}
+
+inline void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b[at + std::size_t(i)] = std::uint8_t(v >> (8 * i));
+}
+
+// An image whose resource section holds RT_ICON id 1 (a decoy), then RT_RCDATA `name` in the
+// given languages (the first carrying `data`, the others one byte each).
+inline Bytes Build(bool pe32Plus, const Bytes& data, Layout& layout, unsigned name = 129,
+                   std::vector<unsigned> languages = {1033}) {
+    const std::size_t peOffset = 0x40;
+    const std::size_t optionalSize = pe32Plus ? 240 : 224;
+    const std::size_t sectionOffset = 0x200;
+    const std::uint32_t sectionRva = 0x1000;
+    Bytes image(sectionOffset);
+    image[0] = 'M';
+    image[1] = 'Z';
+    Put32(image, 0x3C, std::uint32_t(peOffset));
+    layout.peSignature = peOffset;
+    Put32(image, peOffset, 0x00004550);
+    Put16(image, peOffset + 4, pe32Plus ? 0x8664 : 0x14C);
+    layout.sectionCount = peOffset + 6;
+    Put16(image, peOffset + 6, 1);
+    layout.optionalSize = peOffset + 20;
+    Put16(image, peOffset + 20, unsigned(optionalSize));
+    const std::size_t optional = peOffset + 24;
+    layout.optionalMagic = optional;
+    Put16(image, optional, pe32Plus ? 0x20B : 0x10B);
+    layout.directoryCount = optional + (pe32Plus ? 108 : 92);
+    Put32(image, layout.directoryCount, 16);
+    layout.resourceDirectory = optional + (pe32Plus ? 112 : 96) + 2 * 8;
+    layout.sectionHeader = optional + optionalSize;
+    layout.sectionData = sectionOffset;
+
+    // The resource section, offsets relative to its start.
+    Bytes rsrc;
+    auto add = [&](std::size_t n) {
+        const std::size_t at = rsrc.size();
+        rsrc.resize(at + n);
+        return at;
+    };
+    auto directory = [&](unsigned ids) {
+        const std::size_t at = add(16 + 8 * ids);
+        Put16(rsrc, at + 14, ids);
+        return at;
+    };
+    const std::size_t root = directory(2);
+    const std::size_t iconDir = directory(1);
+    const std::size_t iconLangDir = directory(1);
+    const std::size_t typeDir = directory(1);
+    const std::size_t langDir = directory(unsigned(languages.size()));
+    std::vector<std::size_t> dataEntries;
+    for (std::size_t i = 0; i <= languages.size(); ++i)
+        dataEntries.push_back(add(16));
+    const std::size_t payloadAt = add(data.size());
+    std::copy(data.begin(), data.end(), rsrc.begin() + std::ptrdiff_t(payloadAt));
+    const std::size_t extraAt = add(languages.size() + 1);
+
+    const std::uint32_t kDir = 0x80000000;
+    Put32(rsrc, root + 16, 3); // RT_ICON
+    Put32(rsrc, root + 20, kDir | std::uint32_t(iconDir));
+    Put32(rsrc, root + 24, 10); // RT_RCDATA
+    Put32(rsrc, root + 28, kDir | std::uint32_t(typeDir));
+    Put32(rsrc, iconDir + 16, 1);
+    Put32(rsrc, iconDir + 20, kDir | std::uint32_t(iconLangDir));
+    Put32(rsrc, iconLangDir + 16, 1033);
+    Put32(rsrc, iconLangDir + 20, std::uint32_t(dataEntries.back()));
+    Put32(rsrc, typeDir + 16, name);
+    Put32(rsrc, typeDir + 20, kDir | std::uint32_t(langDir));
+    for (std::size_t i = 0; i < languages.size(); ++i) {
+        Put32(rsrc, langDir + 16 + 8 * i, languages[i]);
+        Put32(rsrc, langDir + 20 + 8 * i, std::uint32_t(dataEntries[i]));
+        const bool main = i == 0;
+        Put32(rsrc, dataEntries[i], sectionRva + std::uint32_t(main ? payloadAt : extraAt + i));
+        Put32(rsrc, dataEntries[i] + 4, main ? std::uint32_t(data.size()) : 1);
+    }
+    Put32(rsrc, dataEntries.back(), sectionRva + std::uint32_t(extraAt));
+    Put32(rsrc, dataEntries.back() + 4, 1);
+
+    Put32(image, layout.resourceDirectory, sectionRva);
+    Put32(image, layout.resourceDirectory + 4, std::uint32_t(rsrc.size()));
+    const std::size_t s = layout.sectionHeader;
+    std::copy_n(".rsrc", 5, image.begin() + std::ptrdiff_t(s));
+    Put32(image, s + 8, std::uint32_t(rsrc.size()));
+    Put32(image, s + 12, sectionRva);
+    Put32(image, s + 16, std::uint32_t(rsrc.size()));
+    Put32(image, s + 20, std::uint32_t(sectionOffset));
+    image.insert(image.end(), rsrc.begin(), rsrc.end());
+
+    layout.typeEntry = sectionOffset + root + 24;
+    layout.nameEntry = sectionOffset + typeDir + 16;
+    layout.languageDirectory = sectionOffset + langDir;
+    layout.languageEntry = sectionOffset + langDir + 16;
+    layout.dataEntry = sectionOffset + dataEntries[0];
+    layout.data = sectionOffset + payloadAt;
+    return image;
+}
+
+} // namespace pebuilder

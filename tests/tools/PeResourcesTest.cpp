@@ -1,0 +1,166 @@
+#include "PeBuilder.h"
+#include "PeResources.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+using pe::Error;
+using pebuilder::Bytes;
+using pebuilder::Layout;
+
+const Bytes kData = {'p', 'a', 'y', 'l', 'o', 'a', 'd', 0, 1, 2, 3};
+
+TEST(PeResources, FindsResourceInBothKinds) {
+    for (bool plus : {false, true}) {
+        Layout layout;
+        const Bytes image = pebuilder::Build(plus, kData, layout);
+        pe::Resource found;
+        ASSERT_EQ(pe::FindResourceData(image.data(), image.size(), 10, 129, 1033, found),
+                  Error::none)
+            << plus;
+        EXPECT_EQ(found.pe32Plus, plus);
+        EXPECT_EQ(found.offset, layout.data);
+        EXPECT_EQ(found.size, kData.size());
+        EXPECT_EQ(found.language, 1033u);
+    }
+}
+
+TEST(PeResources, LanguageChoice) {
+    struct Case {
+        std::vector<unsigned> languages;
+        unsigned expected;
+        bool isMain; // the version carrying kData
+    } cases[] = {
+        {{1033}, 1033, true},
+        {{1031, 1033}, 1033, false}, // the wanted language wins over the first
+        {{1031}, 1031, true},        // else the first one
+    };
+    for (const Case& c : cases) {
+        Layout layout;
+        const Bytes image = pebuilder::Build(false, kData, layout, 129, c.languages);
+        pe::Resource found;
+        ASSERT_EQ(pe::FindResourceData(image.data(), image.size(), 10, 129, 1033, found),
+                  Error::none);
+        EXPECT_EQ(found.language, c.expected);
+        EXPECT_EQ(found.size == kData.size(), c.isMain);
+    }
+}
+
+TEST(PeResources, DamagedImages) {
+    struct Case {
+        const char* name;
+        void (*damage)(Bytes&, const Layout&);
+        Error expected;
+    } cases[] = {
+        {"no MZ", [](Bytes& b, const Layout&) { b[0] = 'Z'; }, Error::notExecutable},
+        {"PE offset beyond the file",
+         [](Bytes& b, const Layout& l) { pebuilder::Put32(b, l.peOffsetField, 0xFFFFFFF0); },
+         Error::badHeaders},
+        {"bad PE signature", [](Bytes& b, const Layout& l) { b[l.peSignature + 1] = 'X'; },
+         Error::badHeaders},
+        {"no sections", [](Bytes& b, const Layout& l) { pebuilder::Put16(b, l.sectionCount, 0); },
+         Error::badHeaders},
+        {"section table beyond the file",
+         [](Bytes& b, const Layout& l) { pebuilder::Put16(b, l.sectionCount, 90); },
+         Error::badHeaders},
+        {"optional header too large",
+         [](Bytes& b, const Layout& l) { pebuilder::Put16(b, l.optionalSize, 0xFFFF); },
+         Error::badHeaders},
+        {"optional header too small for its fields",
+         [](Bytes& b, const Layout& l) { pebuilder::Put16(b, l.optionalSize, 40); },
+         Error::badHeaders},
+        {"unknown optional header",
+         [](Bytes& b, const Layout& l) { pebuilder::Put16(b, l.optionalMagic, 0x107); },
+         Error::badHeaders},
+        {"two data directories only",
+         [](Bytes& b, const Layout& l) { pebuilder::Put32(b, l.directoryCount, 2); },
+         Error::noResources},
+        {"resource directory empty",
+         [](Bytes& b, const Layout& l) { pebuilder::Put32(b, l.resourceDirectory, 0); },
+         Error::noResources},
+        {"resource directory outside every section",
+         [](Bytes& b, const Layout& l) { pebuilder::Put32(b, l.resourceDirectory, 0x9000); },
+         Error::badDirectory},
+        {"section data beyond the file",
+         [](Bytes& b, const Layout& l) { pebuilder::Put32(b, l.sectionHeader + 20, 0x7FFFFFF0); },
+         Error::badDirectory},
+        {"no such type", [](Bytes& b, const Layout& l) { pebuilder::Put32(b, l.typeEntry, 11); },
+         Error::notFound},
+        {"no such name", [](Bytes& b, const Layout& l) { pebuilder::Put32(b, l.nameEntry, 130); },
+         Error::notFound},
+        {"name given as a string",
+         [](Bytes& b, const Layout& l) { pebuilder::Put32(b, l.nameEntry, 0x80000000 | 129); },
+         Error::notFound},
+        {"type leads to data instead of a directory",
+         [](Bytes& b, const Layout& l) { b[l.typeEntry + 7] &= 0x7F; }, Error::badDirectory},
+        {"language leads to a directory",
+         [](Bytes& b, const Layout& l) { b[l.languageEntry + 7] |= 0x80; }, Error::badDirectory},
+        {"no languages",
+         [](Bytes& b, const Layout& l) { pebuilder::Put16(b, l.languageDirectory + 14, 0); },
+         Error::badDirectory},
+        {"entry count beyond the section",
+         [](Bytes& b, const Layout& l) { pebuilder::Put16(b, l.languageDirectory + 12, 0xFFFF); },
+         Error::badDirectory},
+        {"subdirectory offset beyond the section",
+         [](Bytes& b, const Layout& l) { pebuilder::Put32(b, l.typeEntry + 4, 0xFFFFFFFF); },
+         Error::badDirectory},
+        {"data beyond the section",
+         [](Bytes& b, const Layout& l) { pebuilder::Put32(b, l.dataEntry + 4, 0x10000); },
+         Error::badDirectory},
+        {"data size wraps around",
+         [](Bytes& b, const Layout& l) { pebuilder::Put32(b, l.dataEntry + 4, 0xFFFFFFFF); },
+         Error::badDirectory},
+    };
+    for (bool plus : {false, true})
+        for (const Case& c : cases) {
+            Layout layout;
+            Bytes image = pebuilder::Build(plus, kData, layout);
+            c.damage(image, layout);
+            pe::Resource found;
+            EXPECT_EQ(pe::FindResourceData(image.data(), image.size(), 10, 129, 1033, found),
+                      c.expected)
+                << c.name << (plus ? " (PE32+)" : " (PE32)");
+        }
+}
+
+// Every cut before the end of the resource's bytes loses something the search needs.
+TEST(PeResources, EveryTruncationFails) {
+    Layout layout;
+    const Bytes image = pebuilder::Build(true, kData, layout);
+    for (std::size_t cut = 0; cut < layout.data + kData.size(); ++cut) {
+        const Bytes part(image.begin(), image.begin() + std::ptrdiff_t(cut));
+        pe::Resource found;
+        EXPECT_NE(pe::FindResourceData(part.data(), part.size(), 10, 129, 1033, found), Error::none)
+            << cut;
+    }
+}
+
+// A real executable of the platform, with many resources in many languages.
+TEST(PeResources, RealExecutable) {
+    std::ifstream f("/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/notepad.exe", std::ios::binary);
+    const Bytes image{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    ASSERT_GT(image.size(), 10000u);
+    // The manifest (type 24, id 1) exists in the neutral language only.
+    pe::Resource found;
+    ASSERT_EQ(pe::FindResourceData(image.data(), image.size(), 24, 1, 1033, found), Error::none);
+    EXPECT_TRUE(found.pe32Plus);
+    EXPECT_EQ(found.language, 0u);
+    const std::string manifest(image.begin() + std::ptrdiff_t(found.offset),
+                               image.begin() + std::ptrdiff_t(found.offset + found.size));
+    EXPECT_NE(manifest.find("<assembly"), std::string::npos);
+    EXPECT_NE(manifest.find("</assembly>"), std::string::npos);
+    // The main menu in US English, one of dozens of languages.
+    ASSERT_EQ(pe::FindResourceData(image.data(), image.size(), 4, 0x201, 1033, found), Error::none);
+    EXPECT_EQ(found.language, 1033u);
+    ASSERT_GT(found.size, 4u);
+    const std::uint8_t* menu = image.data() + found.offset;
+    const unsigned version = unsigned(menu[0] | menu[1] << 8);
+    EXPECT_TRUE(version == 0 || version == 1) << version;
+}
+
+} // namespace
