@@ -53,26 +53,6 @@ PreviousInstallation::~PreviousInstallation() {
     RemoveEntry();
 }
 
-std::string PreviousInstallation::Snapshot() {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEntry, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return "absent";
-    std::string values;
-    for (DWORD i = 0;; ++i) {
-        char name[256];
-        DWORD nameLength = sizeof name;
-        BYTE data[1024];
-        DWORD dataLength = sizeof data;
-        if (RegEnumValueA(key, i, name, &nameLength, nullptr, nullptr, data, &dataLength) !=
-            ERROR_SUCCESS)
-            break;
-        values += std::string(name) + "=" +
-                  std::string(reinterpret_cast<const char*>(data), dataLength) + "\n";
-    }
-    RegCloseKey(key);
-    return values;
-}
-
 MessageBoxRecorder::MessageBoxRecorder(std::vector<int> answers) {
     g_answers = std::move(answers);
     g_boxes.clear();

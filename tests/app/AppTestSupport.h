@@ -17,9 +17,6 @@ public:
     ~PreviousInstallation();
     PreviousInstallation(const PreviousInstallation&) = delete;
     PreviousInstallation& operator=(const PreviousInstallation&) = delete;
-
-    // The values of the entry's key as "name=data" lines, or "absent".
-    static std::string Snapshot();
 };
 
 // A message box that the installer would have shown.

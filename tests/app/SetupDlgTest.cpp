@@ -132,36 +132,6 @@ TEST_F(SetupDlgTest, WithoutPreviousInstallationProposesTheDefaultFolder) {
     EXPECT_STREQ(dialog.m_installFolder, proposed);
     EXPECT_STREQ(dialog.m_message, "Install Quorbelix?");
     EXPECT_TRUE(boxes.Boxes().empty());
-    EXPECT_EQ(PreviousInstallation::Snapshot(), "absent"); // nothing written
-}
-
-TEST_F(SetupDlgTest, PreviousInstallationAsksToReinstall) {
-    const char* const folder = "D:\\Old Place\\ Quorbelix \\"; // shown exactly as recorded
-    struct Case {
-        int answer;
-        bool opens;
-    };
-    for (const Case& c : {Case{IDYES, true}, Case{IDNO, false}}) {
-        SCOPED_TRACE(c.answer);
-        PreviousInstallation previous(folder);
-        const std::string before = PreviousInstallation::Snapshot();
-        MessageBoxRecorder boxes({c.answer});
-        CSetupDlg dialog;
-        bool opened = false;
-        const INT_PTR result =
-            RunModal(dialog, {[&](HWND d) {
-                         opened = true;
-                         EXPECT_STREQ(WindowText(GetDlgItem(d, IDC_PATH_EDIT)), folder);
-                         Click(d, IDCANCEL);
-                     }});
-        EXPECT_EQ(result, IDCANCEL);
-        EXPECT_EQ(opened, c.opens);
-        ASSERT_EQ(boxes.Boxes().size(), 1u);
-        EXPECT_STREQ(boxes.Boxes()[0].text, "A previous installation of KRZ found\r\nReinstall?");
-        EXPECT_EQ(boxes.Boxes()[0].type, UINT(MB_YESNO | MB_ICONEXCLAMATION));
-        EXPECT_STREQ(dialog.m_installFolder, folder);
-        EXPECT_EQ(PreviousInstallation::Snapshot(), before); // nothing written
-    }
 }
 
 TEST_F(SetupDlgTest, BrowseButtonCoversThePlaceholderWithTheClosedFolder) {

@@ -1,0 +1,188 @@
+// The installer as a user meets it, driven from outside: krzsetup.exe runs as its own process
+// (a copy of it, named as each scenario needs) and the UI driver reads its windows and answers
+// its message boxes.
+#include <gtest/gtest.h>
+
+#include "UiDriver.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kAppPathEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\KRZ.EXE";
+const char kUninstallEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorbelix";
+const char kTitle[] = "Setup Quorbelix";
+
+// The folder of this test program, where the build puts a copy of krzsetup.exe.
+std::string ProgramFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string program(path);
+    return program.substr(0, program.rfind('\\') + 1);
+}
+
+class SetupScenario : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kAppPathEntry);
+        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kUninstallEntry);
+    }
+    void TearDown() override {
+        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kAppPathEntry);
+        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kUninstallEntry);
+    }
+
+    // The installer copied into the scratch folder under `name`.
+    std::string Installer(const std::string& name = "krzsetup.exe") {
+        const std::string copy = folder_ / name;
+        EXPECT_TRUE(CopyFileA((ProgramFolder() + "krzsetup.exe").c_str(), copy.c_str(), FALSE));
+        return copy;
+    }
+
+    ui::ScratchFolder folder_;
+};
+
+TEST_F(SetupScenario, PlatformCheckRefusesWin32sAndPassesBothFamilies) {
+    struct Case {
+        const char* version; // Wine's Windows version for the program; "" for the prefix's own
+        bool refused;
+    };
+    for (const Case& c :
+         {Case{"win31", true}, Case{"win98", false}, Case{"winxp", false}, Case{"", false}}) {
+        SCOPED_TRACE(c.version);
+        const std::string exe = Installer();
+        std::unique_ptr<ui::ScopedWindowsVersion> version;
+        if (*c.version)
+            version = std::make_unique<ui::ScopedWindowsVersion>("krzsetup.exe", c.version);
+        ui::Process setup(exe, "", folder_.Path(), {IDOK});
+        if (c.refused) {
+            const ui::MessageBoxRecord box = setup.WaitForMessageBox();
+            EXPECT_EQ(box.text, "Only Windows 95, 98 or NT4.0");
+            EXPECT_EQ(box.caption, "krzsetup");
+            EXPECT_EQ(box.icon, ui::BoxIcon::Exclamation);
+            EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+            EXPECT_EQ(box.owner, nullptr); // there is no dialog
+            EXPECT_EQ(setup.WaitForExit(), 0u);
+            EXPECT_EQ(setup.MessageBoxes().size(), 1u);
+        } else {
+            const ui::Window dialog = setup.WaitForDialog(kTitle);
+            EXPECT_TRUE(setup.MessageBoxes().empty());
+            setup.ClearAnswers();
+            dialog.Item(IDCANCEL).Click();
+            EXPECT_EQ(setup.WaitForExit(), 0u);
+        }
+    }
+}
+
+TEST_F(SetupScenario, PreviousInstallationYesShowsItsFolderUnchanged) {
+    const std::string previous = "c:\\Some Where\\ Quorbelix\\"; // as recorded, odd as it is
+    ui::SetRegistryString(HKEY_LOCAL_MACHINE, kAppPathEntry, "Path", previous);
+    ui::Process setup(Installer(), "", folder_.Path(), {IDYES});
+    const ui::MessageBoxRecord box = setup.WaitForMessageBox();
+    EXPECT_EQ(box.text, "A previous installation of KRZ found\r\nReinstall?");
+    EXPECT_EQ(box.caption, "krzsetup");
+    EXPECT_EQ(box.icon, ui::BoxIcon::Exclamation);
+    EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO}));
+    EXPECT_EQ(box.ownerTitle, kTitle); // asked by the dialog while it initialises,
+    EXPECT_FALSE(box.ownerVisible);    // before it shows
+    const ui::Window dialog = setup.WaitForDialog(kTitle);
+    EXPECT_EQ(dialog.Item(1001).Text(), previous);
+    dialog.Item(IDCANCEL).Click();
+    EXPECT_EQ(setup.WaitForExit(), 0u);
+}
+
+TEST_F(SetupScenario, PreviousInstallationNoEndsTheInstallerHavingWrittenNothing) {
+    const std::string previous = "D:\\Tools";
+    ui::SetRegistryString(HKEY_LOCAL_MACHINE, kAppPathEntry, "Path", previous);
+    ui::Process setup(Installer(), "", folder_.Path(), {IDNO});
+    EXPECT_EQ(setup.WaitForExit(), 0u);
+    ASSERT_EQ(setup.MessageBoxes().size(), 1u);
+    EXPECT_EQ(setup.MessageBoxes()[0].answer, IDNO);
+    EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, kAppPathEntry, "Path"), previous);
+    EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, kAppPathEntry, ""), std::nullopt);
+    EXPECT_FALSE(ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
+}
+
+TEST_F(SetupScenario, DialogAsTheUserSeesIt) {
+    ui::Process setup(Installer(), "", folder_.Path());
+    const ui::Window dialog = setup.WaitForDialog(kTitle);
+    // Wine's Windows directory is C:\windows.
+    EXPECT_EQ(dialog.Item(1001).Text(), "C:\\Program Files\\Tessarin Software\\Quorbelix");
+    EXPECT_EQ(dialog.Item(1002).Text(), "Install Quorbelix?");
+    EXPECT_EQ(dialog.Item(1003).Text(), "Setup path:");
+    EXPECT_EQ(dialog.Item(IDOK).Text(), "OK");
+    EXPECT_EQ(dialog.Item(IDCANCEL).Text(), "Cancel");
+    EXPECT_TRUE(dialog.ExStyle() & WS_EX_APPWINDOW);
+
+    struct Placed {
+        int id, x, y, cx, cy;
+    };
+    for (const Placed& p :
+         {Placed{IDOK, 217, 103, 50, 14}, Placed{IDCANCEL, 162, 103, 50, 14},
+          Placed{1001, 2, 12, 241, 14}, Placed{1002, 3, 36, 261, 58}, Placed{1003, 3, 1, 40, 8}}) {
+        SCOPED_TRACE(p.id);
+        const RECT expected = ui::DialogUnitsToPixels(p.x, p.y, p.cx, p.cy, "MS Sans Serif", 8);
+        const RECT actual = dialog.Item(p.id).Rect();
+        EXPECT_EQ(actual.left, expected.left);
+        EXPECT_EQ(actual.top, expected.top);
+        EXPECT_EQ(actual.right, expected.right);
+        EXPECT_EQ(actual.bottom, expected.bottom);
+    }
+
+    // Two controls have id 1000: the hidden, disabled placeholder of the template and the
+    // browse button made over it, a little larger, showing the closed folder.
+    ui::Window placeholder, browse;
+    for (const ui::Window& child : dialog.Children()) {
+        if (child.Id() == 1000)
+            (child.Visible() ? browse : placeholder) = child;
+    }
+    ASSERT_TRUE(placeholder && browse);
+    EXPECT_FALSE(placeholder.Enabled());
+    RECT expected = ui::DialogUnitsToPixels(245, 11, 22, 16, "MS Sans Serif", 8);
+    InflateRect(&expected, 2, 4);
+    const RECT actual = browse.Rect();
+    EXPECT_EQ(actual.left, expected.left);
+    EXPECT_EQ(actual.top, expected.top);
+    EXPECT_EQ(actual.right, expected.right);
+    EXPECT_EQ(actual.bottom, expected.bottom);
+    EXPECT_TRUE(browse.HasStyle(BS_ICON));
+    const HMODULE installer =
+        LoadLibraryExA((folder_ / "krzsetup.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(installer, nullptr);
+    const HICON folder = HICON(LoadImageA(installer, MAKEINTRESOURCEA(178), IMAGE_ICON, 16, 16, 0));
+    EXPECT_TRUE(browse.Shows(folder));
+    DestroyIcon(folder);
+    FreeLibrary(installer);
+
+    // OK is the default button, so Enter in the path edit acts as OK (which, ready as the
+    // dialog is, does not close it); Esc acts as Cancel.
+    EXPECT_EQ(LOWORD(SendMessageA(dialog.Handle(), DM_GETDEFID, 0, 0)), IDOK);
+    const ui::Window edit = dialog.Item(1001);
+    edit.MouseClick();
+    ASSERT_TRUE(ui::WaitUntil([&] { return dialog.Focus() == edit; }));
+    dialog.PressKey(VK_RETURN);
+    EXPECT_FALSE(ui::WaitUntil([&] { return !dialog.Exists(); }, 500));
+    dialog.PressKey(VK_ESCAPE);
+    EXPECT_EQ(setup.WaitForExit(), 0u);
+}
+
+TEST_F(SetupScenario, RenamedInstallerCaptionsItsBoxesWithItsNewName) {
+    ui::SetRegistryString(HKEY_LOCAL_MACHINE, kAppPathEntry, "Path", "C:\\Quorbelix");
+    for (const char* name : {"Setup KRZ 4.4.exe", "install.EXE"}) {
+        SCOPED_TRACE(name);
+        const std::string exe = Installer(name);
+        const std::string caption = std::string(name).substr(0, std::string(name).rfind('.'));
+        {
+            ui::Process setup(exe, "", folder_.Path(), {IDNO});
+            EXPECT_EQ(setup.WaitForMessageBox().caption, caption);
+            EXPECT_EQ(setup.WaitForExit(), 0u);
+        }
+        ui::ScopedWindowsVersion win31(name, "win31");
+        ui::Process setup(exe, "", folder_.Path(), {IDOK});
+        EXPECT_EQ(setup.WaitForMessageBox().caption, caption);
+        EXPECT_EQ(setup.WaitForExit(), 0u);
+    }
+}
+
+} // namespace
