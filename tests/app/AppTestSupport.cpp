@@ -67,34 +67,6 @@ const std::vector<RecordedBox>& MessageBoxRecorder::Boxes() const {
     return g_boxes;
 }
 
-CString WindowText(HWND hwnd) {
-    char text[512] = {};
-    GetWindowTextA(hwnd, text, sizeof text);
-    return text;
-}
-
-HWND FindControl(HWND dialog, int id, bool visible) {
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (GetDlgCtrlID(child) == id && bool(IsWindowVisible(child)) == visible)
-            return child;
-    }
-    return nullptr;
-}
-
-RECT DialogUnits(HWND dialog, int x, int y, int cx, int cy) {
-    // Position and size are converted apart, as the dialog manager does.
-    RECT units = {x, y, cx, cy};
-    MapDialogRect(dialog, &units);
-    return {units.left, units.top, units.left + units.right, units.top + units.bottom};
-}
-
-RECT RectInParent(HWND control) {
-    RECT rect;
-    GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 std::string ProgramFolder() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);

@@ -1,4 +1,4 @@
-// Arranging the machine and reading windows for the installer's tests.
+// Arranging the machine for the installer's in-process tests.
 #pragma once
 
 #include <windows.h>
@@ -37,17 +37,6 @@ public:
 
     const std::vector<RecordedBox>& Boxes() const;
 };
-
-CString WindowText(HWND hwnd);
-
-// Control `id` of `dialog` that is (or is not) visible; there are two of id 1000.
-HWND FindControl(HWND dialog, int id, bool visible);
-
-// A rectangle of dialog units in pixels of `dialog` (MapDialogRect).
-RECT DialogUnits(HWND dialog, int x, int y, int cx, int cy);
-
-// A window's rectangle in its parent's client coordinates.
-RECT RectInParent(HWND control);
 
 // The folder of the running test program, with a trailing backslash.
 std::string ProgramFolder();

@@ -115,20 +115,41 @@ TEST_F(SetupScenario, DialogAsTheUserSeesIt) {
     EXPECT_EQ(dialog.Item(IDCANCEL).Text(), "Cancel");
     EXPECT_TRUE(dialog.ExStyle() & WS_EX_APPWINDOW);
 
-    struct Placed {
-        int id, x, y, cx, cy;
+    EXPECT_TRUE(dialog.HasStyle(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME));
+    const SIZE client = dialog.ClientSize();
+    const RECT size = ui::DialogUnitsToPixels(0, 0, 268, 118, "MS Sans Serif", 8);
+    EXPECT_EQ(client.cx, size.right);
+    EXPECT_EQ(client.cy, size.bottom);
+
+    struct Control {
+        int id;
+        const char* className;
+        int x, y, cx, cy;
+        LONG styles; // all of these set
+        LONG kind;   // the low four style bits
     };
-    for (const Placed& p :
-         {Placed{IDOK, 217, 103, 50, 14}, Placed{IDCANCEL, 162, 103, 50, 14},
-          Placed{1001, 2, 12, 241, 14}, Placed{1002, 3, 36, 261, 58}, Placed{1003, 3, 1, 40, 8}}) {
-        SCOPED_TRACE(p.id);
-        const RECT expected = ui::DialogUnitsToPixels(p.x, p.y, p.cx, p.cy, "MS Sans Serif", 8);
-        const RECT actual = dialog.Item(p.id).Rect();
+    const Control controls[] = {
+        {IDOK, "Button", 217, 103, 50, 14, WS_TABSTOP | WS_VISIBLE, BS_DEFPUSHBUTTON},
+        {IDCANCEL, "Button", 162, 103, 50, 14, WS_TABSTOP | WS_VISIBLE, BS_PUSHBUTTON},
+        // Its border shows as a sunken edge (the edit control's own doing).
+        {1001, "Edit", 2, 12, 241, 14, WS_TABSTOP | WS_VISIBLE | ES_AUTOHSCROLL, ES_LEFT},
+        {1002, "Static", 3, 36, 261, 58, WS_GROUP | WS_VISIBLE, SS_LEFT},
+        {1003, "Static", 3, 1, 40, 8, WS_GROUP | WS_VISIBLE, SS_LEFT},
+    };
+    for (const Control& c : controls) {
+        SCOPED_TRACE(c.id);
+        const ui::Window control = dialog.Item(c.id);
+        EXPECT_STRCASEEQ(control.ClassName().c_str(), c.className);
+        const RECT expected = ui::DialogUnitsToPixels(c.x, c.y, c.cx, c.cy, "MS Sans Serif", 8);
+        const RECT actual = control.Rect();
         EXPECT_EQ(actual.left, expected.left);
         EXPECT_EQ(actual.top, expected.top);
         EXPECT_EQ(actual.right, expected.right);
         EXPECT_EQ(actual.bottom, expected.bottom);
+        EXPECT_TRUE(control.HasStyle(c.styles));
+        EXPECT_EQ(control.Style() & 0xF, c.kind);
     }
+    EXPECT_TRUE(dialog.Item(1001).ExStyle() & WS_EX_CLIENTEDGE);
 
     // Two controls have id 1000: the hidden, disabled placeholder of the template and the
     // browse button made over it, a little larger, showing the closed folder.
@@ -138,8 +159,13 @@ TEST_F(SetupScenario, DialogAsTheUserSeesIt) {
             (child.Visible() ? browse : placeholder) = child;
     }
     ASSERT_TRUE(placeholder && browse);
-    EXPECT_FALSE(placeholder.Enabled());
-    RECT expected = ui::DialogUnitsToPixels(245, 11, 22, 16, "MS Sans Serif", 8);
+    EXPECT_TRUE(placeholder.HasStyle(WS_TABSTOP | WS_DISABLED | BS_FLAT));
+    EXPECT_TRUE(browse.Enabled());
+    const RECT hidden = placeholder.Rect();
+    const RECT template1000 = ui::DialogUnitsToPixels(245, 11, 22, 16, "MS Sans Serif", 8);
+    EXPECT_EQ(hidden.left, template1000.left);
+    EXPECT_EQ(hidden.bottom, template1000.bottom);
+    RECT expected = template1000;
     InflateRect(&expected, 2, 4);
     const RECT actual = browse.Rect();
     EXPECT_EQ(actual.left, expected.left);
