@@ -8,6 +8,13 @@
 #define IDC_MESSAGE 1002
 #define IDC_PATH_LABEL 1003
 
+// Select Path dialog.
+#define IDD_SELECT_PATH 149
+#define IDC_FREE_SPACE 1001
+#define IDC_FOLDER_TREE 1013
+#define IDC_FOLDER_PATH 1028
+#define IDC_FOLDER_LABEL 1061
+
 // Icons.
 #define IDI_MAIN 128
 #define IDI_FOLDER_CLOSED 178

@@ -1,0 +1,239 @@
+#include "SelectPathDlg.h"
+
+#include "AfxMessageBox.h"
+#include "CWaitCursor.h"
+#include "SetupApp.h"
+#include "resource.h"
+
+namespace {
+
+// A directory listing's search handle, closed by the operation that opened it.
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE handle) : m_handle(handle) {}
+    ~FindHandle() {
+        if (IsOpen())
+            ::FindClose(m_handle);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+
+    bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
+    operator HANDLE() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+// A directory that is not "." or ".." and not a system folder; hidden folders count.
+bool IsListableSubfolder(const WIN32_FIND_DATAA& entry) {
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM)
+        return false;
+    return lstrcmpA(entry.cFileName, ".") != 0 && lstrcmpA(entry.cFileName, "..") != 0;
+}
+
+char UpperAtoZ(char c) {
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
+
+constexpr int kClosedFolder = 0;
+constexpr int kOpenFolder = 1;
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CSelectPathDlg, CDialog)
+    ON_NOTIFY(TVN_ITEMEXPANDINGA, IDC_FOLDER_TREE, OnItemExpanding)
+    ON_NOTIFY(TVN_SELCHANGINGA, IDC_FOLDER_TREE, OnSelChanging)
+    ON_NOTIFY(TVN_SELCHANGEDA, IDC_FOLDER_TREE, OnSelChanged)
+END_MESSAGE_MAP()
+
+CSelectPathDlg::CSelectPathDlg(CWnd* parent) : CDialog(IDD_SELECT_PATH, parent) {}
+
+void CSelectPathDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_FREE_SPACE, m_freeSpace);
+    DDX_Control(pDX, IDC_FOLDER_PATH, m_pathStatic);
+    DDX_Control(pDX, IDC_FOLDER_TREE, m_folderTree);
+}
+
+BOOL CSelectPathDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SetWindowText("Setup Folder");
+
+    // Without its images the tree still works; the beep is the only sign.
+    if (!m_folderImages.Create(16, 16, ILC_MASK, 0, 8))
+        ::Beep(99, 99);
+    m_folderImages.Add(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_FOLDER_CLOSED)));
+    m_folderImages.Add(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_FOLDER_OPEN)));
+    m_folderTree.ModifyStyle(0, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT);
+    m_folderTree.SetImageList(&m_folderImages, TVSIL_NORMAL);
+
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        CString drive;
+        drive.Format("%c:", letter);
+        const UINT type = ::GetDriveTypeA(drive + "\\");
+        if (type == DRIVE_FIXED || type == DRIVE_REMOVABLE) {
+            const HTREEITEM item =
+                m_folderTree.InsertItem(drive, kClosedFolder, kClosedFolder, TVI_ROOT, TVI_LAST);
+            m_folderTree.InsertItem("", kClosedFolder, kClosedFolder, item, TVI_LAST);
+        }
+    }
+
+    SelectStartingFolder();
+    // A tree that gets the focus with nothing selected selects its first visible item by
+    // itself; OK would then return that drive in place of the starting folder, which does not
+    // exist yet. So the tree stays without a selection until the user makes one.
+    m_givingFocus = true;
+    m_folderTree.SetFocus();
+    m_givingFocus = false;
+    return FALSE; // the focus is set
+}
+
+void CSelectPathDlg::SelectStartingFolder() {
+    if (const HTREEITEM start = WalkPath(m_selectedPath)) {
+        m_folderTree.SetItemState(start, TVIS_SELECTED, TVIS_SELECTED);
+        m_folderTree.SelectItem(start);
+    }
+    if (const HTREEITEM selected = m_folderTree.GetSelectedItem())
+        m_folderTree.EnsureVisible(selected);
+}
+
+HTREEITEM CSelectPathDlg::WalkPath(const CString& path) {
+    HTREEITEM found = nullptr;
+    CString rest = path;
+    while (!rest.IsEmpty()) {
+        // CString::Find steps over double-byte characters: a trail byte is never a separator.
+        const int backslash = rest.Find('\\');
+        CString component;
+        if (backslash < 0) {
+            component = rest;
+            rest.Empty();
+        } else {
+            component = rest.Left(backslash);
+            rest = rest.Mid(backslash + 1);
+        }
+        found = FindChild(found, component, !rest.IsEmpty());
+    }
+    return found;
+}
+
+HTREEITEM CSelectPathDlg::FindChild(HTREEITEM parent, const CString& name, bool expand) {
+    HTREEITEM child = m_folderTree.GetChildItem(parent);
+    while (child && !SameName(m_folderTree.GetItemText(child), name))
+        child = m_folderTree.GetNextSiblingItem(child);
+    if (child && expand) {
+        ListIfUnlisted(child);
+        // Its first expansion notifies OnItemExpanding, which shows the open folder.
+        m_folderTree.Expand(child, TVE_EXPAND);
+    }
+    return child;
+}
+
+void CSelectPathDlg::OnItemExpanding(NMHDR* header, LRESULT* result) {
+    const auto* view = reinterpret_cast<const NMTREEVIEWA*>(header);
+    const HTREEITEM item = view->itemNew.hItem;
+    const int image = view->action == TVE_EXPAND ? kOpenFolder : kClosedFolder;
+    m_folderTree.SetItemImage(item, image, image);
+    ListIfUnlisted(item);
+    *result = 0;
+}
+
+void CSelectPathDlg::ListIfUnlisted(HTREEITEM item) {
+    // Drive and folder names are never empty, so an empty first child is the placeholder.
+    const HTREEITEM first = m_folderTree.GetChildItem(item);
+    if (!first || !m_folderTree.GetItemText(first).IsEmpty())
+        return;
+    m_folderTree.DeleteItem(first);
+    ListChildren(item);
+}
+
+void CSelectPathDlg::ListChildren(HTREEITEM item) {
+    CWaitCursor wait;
+    const CString path = ItemPath(item);
+    WIN32_FIND_DATAA entry;
+    const FindHandle listing(::FindFirstFileA(path + "*.*", &entry));
+    if (!listing.IsOpen()) {
+        // The item keeps no children: it loses its expand button until the next opening.
+        CString message;
+        message.Format("Error Drive: %s\r\nCorrect and try again", path.Left(2).GetString());
+        AfxMessageBox(message);
+        return;
+    }
+    do {
+        if (!IsListableSubfolder(entry))
+            continue;
+        const HTREEITEM folder =
+            m_folderTree.InsertItem(entry.cFileName, kClosedFolder, kClosedFolder, item, TVI_SORT);
+        if (HasListableSubfolder(path + entry.cFileName))
+            m_folderTree.InsertItem("", kClosedFolder, kClosedFolder, folder, TVI_LAST);
+    } while (::FindNextFileA(listing, &entry));
+}
+
+bool CSelectPathDlg::HasListableSubfolder(const CString& folder) {
+    WIN32_FIND_DATAA entry;
+    const FindHandle listing(::FindFirstFileA(folder + "\\*.*", &entry));
+    if (!listing.IsOpen())
+        return false;
+    do {
+        if (IsListableSubfolder(entry))
+            return true;
+    } while (::FindNextFileA(listing, &entry));
+    return false;
+}
+
+void CSelectPathDlg::OnSelChanging(NMHDR*, LRESULT* result) {
+    *result = m_givingFocus ? TRUE : 0; // TRUE keeps the selection as it is
+}
+
+void CSelectPathDlg::OnSelChanged(NMHDR* header, LRESULT* result) {
+    const auto* view = reinterpret_cast<const NMTREEVIEWA*>(header);
+    m_selectedPath = ItemPath(view->itemNew.hItem);
+    if (const HTREEITEM selected = m_folderTree.GetSelectedItem()) {
+        m_pathStatic.SetWindowText(ItemPath(selected));
+        if (CSetupApp::GetPlatformFamily() == 2)
+            m_freeSpace.SetWindowText(FreeSpaceOf(m_selectedPath));
+    }
+    *result = 0;
+}
+
+CString CSelectPathDlg::ItemPath(HTREEITEM item) const {
+    CString path;
+    for (; item; item = m_folderTree.GetParentItem(item))
+        path = m_folderTree.GetItemText(item) + "\\" + path;
+    return path;
+}
+
+CString CSelectPathDlg::FreeSpaceOf(const CString& path) {
+    const CString root = path.GetLength() > 3 ? path.Left(3) : path;
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+    if (!::GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                             &totalClusters))
+        return CString();
+    return FreeSpaceText(sectorsPerCluster, bytesPerSector, freeClusters);
+}
+
+CString CSelectPathDlg::FreeSpaceText(DWORD sectorsPerCluster, DWORD bytesPerSector,
+                                      DWORD freeClusters) {
+    // The cluster size wraps at 32 bits; a cluster below 1 KB counts as nothing.
+    const DWORD kilobytesPerCluster = sectorsPerCluster * bytesPerSector / 1024;
+    const unsigned long long freeKilobytes =
+        static_cast<unsigned long long>(freeClusters) * kilobytesPerCluster;
+    CString text;
+    if (freeKilobytes >= 0xFFFF0000ull)
+        return text;
+    if (freeKilobytes < 8192)
+        text.Format("%uKB free", unsigned(freeKilobytes));
+    else
+        text.Format("%uMB free", unsigned(freeKilobytes / 1024));
+    return text;
+}
+
+bool CSelectPathDlg::SameName(const char* a, const char* b) {
+    for (; *a || *b; ++a, ++b) {
+        if (UpperAtoZ(*a) != UpperAtoZ(*b))
+            return false;
+    }
+    return true;
+}

@@ -1,0 +1,73 @@
+// CSelectPathDlg: the Select Path dialog (template 149, titled "Setup Folder"). The user picks
+// a folder in a tree of the machine's removable and fixed drives and their folders.
+//
+// The caller sets m_selectedPath to the starting folder, runs DoModal and, on IDOK, reads
+// m_selectedPath: the path of the item selected last, ending with a backslash (C:\ for a drive
+// item), or the caller's own value when no item was ever selected.
+//
+// Folders are read lazily: an item not listed yet has one child with an empty text, which gives
+// it its expand button and is replaced by the item's subfolders at its first expansion. Each item
+// is listed at most once per dialog; the dialog never changes anything on disk.
+#pragma once
+
+#include "CDialog.h"
+#include "CEdit.h"
+#include "CImageList.h"
+#include "CStatic.h"
+#include "CTreeCtrl.h"
+
+class CSelectPathDlg : public CDialog {
+public:
+    explicit CSelectPathDlg(CWnd* parent);
+
+    // The free-space text of a drive from what GetDiskFreeSpaceA reports: kilobytes per cluster
+    // (the 32-bit product of sectors and bytes, divided by 1024) times the free clusters, as
+    // "%dKB free" below 8,192 KB and "%dMB free" from there on; empty when the product reaches
+    // 0xFFFF0000 KB.
+    static CString FreeSpaceText(DWORD sectorsPerCluster, DWORD bytesPerSector, DWORD freeClusters);
+
+    // Whether two item texts name the same folder: equal bytes, the letters A to Z matching
+    // either case (no other character is folded).
+    static bool SameName(const char* a, const char* b);
+
+    // Images 0 (closed folder, icon IDI_FOLDER_CLOSED) and 1 (open folder, IDI_FOLDER_OPEN).
+    CImageList m_folderImages;
+    // The starting folder, then the item path of each newly selected item.
+    CString m_selectedPath;
+    // The selected drive's free space, written on the Windows NT family only (IDC_FREE_SPACE).
+    CEdit m_freeSpace;
+    // The item path of the current selection (IDC_FOLDER_PATH).
+    CStatic m_pathStatic;
+    // The drives and folders (IDC_FOLDER_TREE).
+    CTreeCtrl m_folderTree;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnItemExpanding(NMHDR* header, LRESULT* result);
+    // Refuses the selection that the tree makes by itself while the dialog gives it the focus.
+    void OnSelChanging(NMHDR* header, LRESULT* result);
+    void OnSelChanged(NMHDR* header, LRESULT* result);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void SelectStartingFolder();
+    // The item reached by the backslash-separated components of `path`, each looked up among
+    // the children of the item found for the one before (among the drives for the first, and
+    // after a component that was not found); every component but the last is expanded.
+    HTREEITEM WalkPath(const CString& path);
+    // The child of `parent` (of the top level when null) named `name`, listed and expanded
+    // when `expand`; null when there is none.
+    HTREEITEM FindChild(HTREEITEM parent, const CString& name, bool expand);
+    // Lists the item's subfolders when it still has its placeholder child.
+    void ListIfUnlisted(HTREEITEM item);
+    void ListChildren(HTREEITEM item);
+    static bool HasListableSubfolder(const CString& folder);
+    // The texts of the item and its ancestors, top-level first, each followed by a backslash.
+    CString ItemPath(HTREEITEM item) const;
+    // The free-space text of the drive of `path`; empty when the drive cannot tell.
+    static CString FreeSpaceOf(const CString& path);
+
+    bool m_givingFocus = false;
+};
