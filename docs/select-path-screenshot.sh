@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Takes the picture of the Select Path dialog that the README shows: runs krzsetup.exe under
+# Wine on a virtual display, in a Wine prefix of its own (with Wine's fonts, so that the dialog
+# shows in its own font, and with the proposed install folder present, so that the tree opens
+# on it), opens the dialog through the browse button and saves it.
+# Usage: docs/select-path-screenshot.sh [krzsetup.exe] [picture.png]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${KRZ_BUILD:-$top/build/win-x86_64}
+exe=$(realpath "${1:-$build/app/krzsetup.exe}")
+picture=$(realpath -m "${2:-$top/docs/select-path.png}")
+if [ ! -f "$exe" ]; then
+    echo "screenshot: $exe not found; build first (scripts/build.sh)" >&2
+    exit 1
+fi
+cmake --build "$build" --target selectpath_shot >/dev/null
+shot=$build/tests/folder/selectpath_shot.exe
+
+work=$(mktemp -d)
+export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="winemenubuilder.exe=d"
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+wine wineboot -i >/dev/null 2>&1 || true
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wineserver -w
+cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+mkdir -p "$WINEPREFIX/drive_c/Program Files/Tessarin Software/Quorbelix"
+
+windows() { echo "Z:$(echo "$1" | tr / '\\')"; } # the host's root is drive Z:
+xvfb-run -a -s "-screen 0 800x600x24" \
+    wine "$shot" "$(windows "$exe")" "$(windows "$work/dialog.bmp")"
+convert "$work/dialog.bmp" "$picture"
+echo "screenshot: $picture"
