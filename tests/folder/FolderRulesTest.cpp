@@ -15,11 +15,8 @@ TEST(FreeSpaceText, KilobytesBelow8192MegabytesFromThereEmptyWhenTooLarge) {
         {1, 1024, 8191, "8191KB free"},
         {1, 1024, 8192, "8MB free"},
         {8, 512, 1000000, "3906MB free"},
-        {2, 1024, 8191, "15MB free"},      // 16,382 KB: the megabytes rounded down
         {1, 512, 4000000000u, "0KB free"}, // a cluster below 1 KB counts as nothing
         {3, 512, 1000, "1000KB free"},     // 1.5 KB per cluster: 1 KB
-        {0, 4096, 100, "0KB free"},
-        {8, 512, 0, "0KB free"},
         // The product of free clusters and kilobytes per cluster from 0xFFFF0000 on: empty.
         {1, 4096, 0x3FFFC000, ""},
         {64, 65536, 0x100000, ""},               // 2^32 KB: the product is taken wider than 32 bits
@@ -42,14 +39,11 @@ TEST(SameName, FoldsTheLettersAToZOnly) {
     };
     const Case cases[] = {
         {"Program Files", "program files", true},
-        {"PROGRAM FILES", "Program Files", true},
         {"C:", "c:", true},
-        {"", "", true},
         {"Program Files", "Program Files (x86)", false},
         {"Program", "Program Files", false},
         {"[", "{", false},               // 0x5B and 0x7B differ by the case bit but are no letters
         {"\xC4rger", "\xE4rger", false}, // A-umlaut and a-umlaut in the Western code page
-        {"a", "", false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CSelectPathDlg::SameName(c.a, c.b), c.same) << c.a << " / " << c.b;
