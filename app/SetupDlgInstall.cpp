@@ -15,10 +15,9 @@ namespace {
 
 const char kCannotCreateDirectory[] = "Cannot create directory";
 const char kPathLengthExceeded[] = "\r\nPath length exceeds 256";
-const char kInstalled[] =
-    "The program has been successfully installed\r\n\r\nA shortcut (named KRZ) "
-    "can be found on Windows Desktop and in \"Programs\" of Windows "
-    "\"Start\".";
+const char kInstalled[] = "The program has been successfully installed\r\n\r\n"
+                          "A shortcut (named KRZ) can be found on Windows Desktop and in "
+                          "\"Programs\" of Windows \"Start\".";
 const char kClose[] = "Close";
 const char kShortcutName[] = "\\KRZ.lnk";
 const char kShortcutDescription[] = "Quorbelix";

@@ -22,10 +22,9 @@ const char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char kTitle[] = "Setup Quorbelix";
 const char kReady[] = "Install Quorbelix?";
-const char kInstalled[] =
-    "The program has been successfully installed\r\n\r\nA shortcut (named KRZ) "
-    "can be found on Windows Desktop and in \"Programs\" of Windows "
-    "\"Start\".";
+const char kInstalled[] = "The program has been successfully installed\r\n\r\n"
+                          "A shortcut (named KRZ) can be found on Windows Desktop and in "
+                          "\"Programs\" of Windows \"Start\".";
 const char kCannotCreate[] = "Cannot create directory";
 const char* const kFiles[] = {"KRZ.exe", "KRZ.hlp", "KRZ.cnt", "Uninstall.exe"};
 
@@ -85,14 +84,26 @@ protected:
         savedPrograms_ = ui::ReadRegistryString(HKEY_CURRENT_USER, kShellFolders, "Programs");
         ui::CreateFolders(desktop_);
         ui::CreateFolders(programs_);
-        ui::SetRegistryString(HKEY_CURRENT_USER, kShellFolders, "Desktop", desktop_);
-        ui::SetRegistryString(HKEY_CURRENT_USER, kShellFolders, "Programs", programs_);
+        RedirectShellFolders();
     }
     void TearDown() override {
+        // The prefix's own Desktop is the host user's home: no scenario leaves a shortcut there.
+        if (savedDesktop_ && ui::PathExists(*savedDesktop_ + "\\KRZ.lnk")) {
+            ADD_FAILURE() << "a shortcut went to " << *savedDesktop_;
+            ui::RemoveTree(*savedDesktop_ + "\\KRZ.lnk");
+        }
         RestoreShellFolder("Desktop", savedDesktop_);
         RestoreShellFolder("Programs", savedPrograms_);
         RemoveEntries();
         CoUninitialize();
+    }
+
+    // Points the Desktop and Programs values at the scratch folders. Wine's shell link object,
+    // once it has saved a shortcut, writes the Desktop value back to the prefix's own Desktop
+    // (Windows leaves the value alone): set them again before each start of the installer.
+    void RedirectShellFolders() const {
+        ui::SetRegistryString(HKEY_CURRENT_USER, kShellFolders, "Desktop", desktop_);
+        ui::SetRegistryString(HKEY_CURRENT_USER, kShellFolders, "Programs", programs_);
     }
 
     static void RemoveEntries() {
@@ -213,6 +224,9 @@ TEST_F(Install, IntoTheProposedFolderThenAgainOverIt) {
     // The next start finds the installation, and reinstalls over it when told to.
     const std::string help = folder + "\\KRZ.cnt";
     ui::WriteFileBytes(help, "changed since");
+    ui::RemoveTree(desktop_ + "\\KRZ.lnk");
+    ui::RemoveTree(programs_ + "\\KRZ.lnk");
+    RedirectShellFolders();
     ui::Process setup(Installer(), "", scratch_.Path(), {IDYES});
     EXPECT_EQ(setup.WaitForMessageBox().text, "A previous installation of KRZ found\r\nReinstall?");
     const ui::Window dialog = setup.WaitForDialog(kTitle);
@@ -378,6 +392,7 @@ TEST_F(Install, DesktopFolderUnusable) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        RedirectShellFolders();
         HKEY key;
         ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, kShellFolders, &key), ERROR_SUCCESS);
         if (c.desktop)
