@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,8 @@ const char kAppPathEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App 
 const char kUninstallEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorbelix";
 const char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kUserShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 const char* const kFiles[] = {"KRZ.exe", "KRZ.hlp", "KRZ.cnt", "Uninstall.exe"};
 
 double Now() {
@@ -44,42 +47,20 @@ Summary Summarise(std::vector<double> times) {
     return {times[times.size() / 2], times.front(), times.back()};
 }
 
-// The shell folder values, put back when the benchmark ends.
-class SavedShellFolders {
-public:
-    SavedShellFolders()
-        : desktop_(ui::ReadRegistryString(HKEY_CURRENT_USER, kShellFolders, "Desktop")),
-          programs_(ui::ReadRegistryString(HKEY_CURRENT_USER, kShellFolders, "Programs")) {}
-    ~SavedShellFolders() {
-        Restore("Desktop", desktop_);
-        Restore("Programs", programs_);
-    }
-    SavedShellFolders(const SavedShellFolders&) = delete;
-    SavedShellFolders& operator=(const SavedShellFolders&) = delete;
-
-private:
-    static void Restore(const char* name, const std::optional<std::string>& value) {
-        if (value)
-            ui::SetRegistryString(HKEY_CURRENT_USER, kShellFolders, name, *value);
-        else
-            RegDeleteKeyValueA(HKEY_CURRENT_USER, kShellFolders, name);
-    }
-    std::optional<std::string> desktop_, programs_;
-};
-
 // One installation into `folder`: milliseconds from the click on OK to "Close". Without
 // `shortcuts` the shell folder values are empty, so the installer makes no shortcut.
 double TimeInstallation(const std::string& exe, const ui::ScratchFolder& scratch,
                         const std::string& folder, bool shortcuts) {
     ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kAppPathEntry);
     ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kUninstallEntry);
-    // Wine's shell link object puts the Desktop value back after each shortcut it saves.
-    ui::SetRegistryString(HKEY_CURRENT_USER, kShellFolders, "Desktop",
-                          shortcuts ? scratch / "Desktop" : "");
-    ui::SetRegistryString(HKEY_CURRENT_USER, kShellFolders, "Programs",
-                          shortcuts ? scratch / "Programs" : "");
     ui::Process setup(exe, "", scratch.Path());
     const ui::Window dialog = setup.WaitForDialog("Setup Quorbelix");
+    // Empty values, once Wine's desktop process has started (it would write them anew).
+    std::optional<ui::ScopedRegistryValue> desktop, programs;
+    if (!shortcuts) {
+        desktop.emplace(HKEY_CURRENT_USER, kShellFolders, "Desktop", "");
+        programs.emplace(HKEY_CURRENT_USER, kShellFolders, "Programs", "");
+    }
     dialog.Item(1001).SetText(folder);
     const ui::Window ok = dialog.Item(IDOK);
     const ui::Window close = dialog.Item(IDCANCEL);
@@ -97,10 +78,16 @@ double TimeInstallation(const std::string& exe, const ui::ScratchFolder& scratch
 }
 
 int Bench(const std::string& exe, int runs) {
-    SavedShellFolders saved;
     ui::ScratchFolder scratch;
     ui::CreateFolders(scratch / "Desktop");
     ui::CreateFolders(scratch / "Programs");
+    // The shortcuts go to the scratch folder. Wine writes "Shell Folders" anew from "User Shell
+    // Folders" whenever a program asks the shell for a folder: both point there.
+    std::vector<std::unique_ptr<ui::ScopedRegistryValue>> folders;
+    for (const char* key : {kShellFolders, kUserShellFolders})
+        for (const char* name : {"Desktop", "Programs"})
+            folders.push_back(std::make_unique<ui::ScopedRegistryValue>(HKEY_CURRENT_USER, key,
+                                                                        name, scratch / name));
 
     std::vector<double> install, bare, copy;
     for (int i = 0; i < runs; ++i) {

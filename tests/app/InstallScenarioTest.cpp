@@ -20,6 +20,8 @@ const char kAppPathEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App 
 const char kUninstallEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorbelix";
 const char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kUserShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 const char kTitle[] = "Setup Quorbelix";
 const char kReady[] = "Install Quorbelix?";
 const char kInstalled[] = "The program has been successfully installed\r\n\r\n"
@@ -80,41 +82,25 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
         RemoveEntries();
-        savedDesktop_ = ui::ReadRegistryString(HKEY_CURRENT_USER, kShellFolders, "Desktop");
-        savedPrograms_ = ui::ReadRegistryString(HKEY_CURRENT_USER, kShellFolders, "Programs");
         ui::CreateFolders(desktop_);
         ui::CreateFolders(programs_);
-        RedirectShellFolders();
     }
     void TearDown() override {
         // The prefix's own Desktop is the host user's home: no scenario leaves a shortcut there.
-        if (savedDesktop_ && ui::PathExists(*savedDesktop_ + "\\KRZ.lnk")) {
-            ADD_FAILURE() << "a shortcut went to " << *savedDesktop_;
-            ui::RemoveTree(*savedDesktop_ + "\\KRZ.lnk");
+        char profile[MAX_PATH] = {};
+        GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
+        const std::string stray = std::string(profile) + "\\Desktop\\KRZ.lnk";
+        if (*profile && ui::PathExists(stray)) {
+            ADD_FAILURE() << "a shortcut went to " << stray;
+            ui::RemoveTree(stray);
         }
-        RestoreShellFolder("Desktop", savedDesktop_);
-        RestoreShellFolder("Programs", savedPrograms_);
         RemoveEntries();
         CoUninitialize();
-    }
-
-    // Points the Desktop and Programs values at the scratch folders. Wine's shell link object,
-    // once it has saved a shortcut, writes the Desktop value back to the prefix's own Desktop
-    // (Windows leaves the value alone): set them again before each start of the installer.
-    void RedirectShellFolders() const {
-        ui::SetRegistryString(HKEY_CURRENT_USER, kShellFolders, "Desktop", desktop_);
-        ui::SetRegistryString(HKEY_CURRENT_USER, kShellFolders, "Programs", programs_);
     }
 
     static void RemoveEntries() {
         ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kAppPathEntry);
         ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kUninstallEntry);
-    }
-    static void RestoreShellFolder(const char* name, const std::optional<std::string>& value) {
-        if (value)
-            ui::SetRegistryString(HKEY_CURRENT_USER, kShellFolders, name, *value);
-        else
-            RegDeleteKeyValueA(HKEY_CURRENT_USER, kShellFolders, name);
     }
 
     // A copy of the installer in the scratch folder.
@@ -197,7 +183,17 @@ protected:
     ui::ScratchFolder scratch_;
     const std::string desktop_ = scratch_ / "Desktop";
     const std::string programs_ = scratch_ / "Programs";
-    std::optional<std::string> savedDesktop_, savedPrograms_;
+    // Wine writes "Shell Folders" anew from "User Shell Folders" whenever a program asks the
+    // shell for a folder (its desktop process when it starts, the shell link object after it
+    // has saved a shortcut); Windows leaves it alone. Both point at the scratch folders.
+    const ui::ScopedRegistryValue desktopValue_{HKEY_CURRENT_USER, kShellFolders, "Desktop",
+                                                desktop_};
+    const ui::ScopedRegistryValue programsValue_{HKEY_CURRENT_USER, kShellFolders, "Programs",
+                                                 programs_};
+    const ui::ScopedRegistryValue userDesktop_{HKEY_CURRENT_USER, kUserShellFolders, "Desktop",
+                                               desktop_};
+    const ui::ScopedRegistryValue userPrograms_{HKEY_CURRENT_USER, kUserShellFolders, "Programs",
+                                                programs_};
 };
 
 TEST_F(Install, IntoTheProposedFolderThenAgainOverIt) {
@@ -226,7 +222,6 @@ TEST_F(Install, IntoTheProposedFolderThenAgainOverIt) {
     ui::WriteFileBytes(help, "changed since");
     ui::RemoveTree(desktop_ + "\\KRZ.lnk");
     ui::RemoveTree(programs_ + "\\KRZ.lnk");
-    RedirectShellFolders();
     ui::Process setup(Installer(), "", scratch_.Path(), {IDYES});
     EXPECT_EQ(setup.WaitForMessageBox().text, "A previous installation of KRZ found\r\nReinstall?");
     const ui::Window dialog = setup.WaitForDialog(kTitle);
@@ -392,22 +387,19 @@ TEST_F(Install, DesktopFolderUnusable) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        RedirectShellFolders();
-        HKEY key;
-        ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, kShellFolders, &key), ERROR_SUCCESS);
-        if (c.desktop)
-            RegSetValueExA(key, "Desktop", 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(c.desktop->c_str()),
-                           DWORD(c.desktop->size() + (c.terminated ? 1 : 0)));
-        else
-            RegDeleteValueA(key, "Desktop");
-        RegCloseKey(key);
         RemoveEntries();
         const std::string folder = scratch_ / c.what;
         ui::Process setup(Installer(), "", scratch_.Path());
         const ui::Window dialog = setup.WaitForDialog(kTitle);
+        // Set once Wine's desktop process has started, so that it does not write it anew.
+        const ui::ScopedRegistryValue desktop(HKEY_CURRENT_USER, kShellFolders, "Desktop",
+                                              c.desktop);
+        if (!c.terminated)
+            RegSetKeyValueA(HKEY_CURRENT_USER, kShellFolders, "Desktop", REG_SZ, c.desktop->data(),
+                            DWORD(c.desktop->size()));
         InstallInto(dialog, folder);
         ExpectFiles(folder);
+        EXPECT_FALSE(ui::PathExists(desktop_ + "\\KRZ.lnk"));
         const std::optional<Link> programs = ReadLink(programs_ + "\\KRZ.lnk");
         ASSERT_TRUE(programs);
         EXPECT_EQ(programs->target, folder + "\\KRZ.exe");
