@@ -41,7 +41,11 @@ public:
     }
 
     bool Open(HKEY parent, const char* name) {
-        return RegOpenKeyA(parent, name, &m_key) == ERROR_SUCCESS && m_key;
+        HKEY key = nullptr;
+        if (RegOpenKeyA(parent, name, &key) != ERROR_SUCCESS || !key)
+            return false;
+        m_key = key;
+        return true;
     }
     HKEY Get() const { return m_key; }
 
