@@ -3,9 +3,8 @@
 
 #include <objbase.h>
 
-#include <cstring>
-
 #include "AfxMessageBox.h"
+#include "CRegKeyChain.h"
 #include "CWaitCursor.h"
 #include "Expansion.h"
 #include "PayloadLayout.h"
@@ -29,42 +28,11 @@ constexpr int kPathTooLong = 24;
 // The shell folder values are read into a buffer of this many bytes, NUL included.
 constexpr DWORD kShellFolderBuffer = 260;
 
-// One registry key opened with RegOpenKeyA, closed when it goes out of scope.
-class RegKey {
-public:
-    RegKey() = default;
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    ~RegKey() {
-        if (m_key)
-            RegCloseKey(m_key);
-    }
-
-    bool Open(HKEY parent, const char* name) {
-        HKEY key = nullptr;
-        if (RegOpenKeyA(parent, name, &key) != ERROR_SUCCESS || !key)
-            return false;
-        m_key = key;
-        return true;
-    }
-    HKEY Get() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
-
 // A text value of at most kShellFolderBuffer bytes, or the empty text when it cannot be read.
-// A value that fills the buffer need not end in a NUL: the text ends at the first NUL or at
-// the last byte read, never beyond.
-CString QueryFolder(HKEY key, const char* name) {
-    char buffer[kShellFolderBuffer];
-    DWORD size = sizeof buffer;
-    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) !=
-        ERROR_SUCCESS)
-        return CString();
-    const DWORD read = size < sizeof buffer ? size : DWORD(sizeof buffer);
-    const void* nul = std::memchr(buffer, 0, read);
-    return CString(buffer, nul ? int(static_cast<const char*>(nul) - buffer) : int(read));
+CString QueryFolder(const CRegKey& key, const char* name) {
+    CString folder;
+    key.QueryStringValue(name, kShellFolderBuffer, folder);
+    return folder;
 }
 
 struct ShellFolders {
@@ -76,19 +44,13 @@ struct ShellFolders {
 // HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Explorer, opened one key at a
 // time; each stays empty when its key or value cannot be read.
 ShellFolders ReadShellFolders() {
-    static const char* const path[] = {"Software",       "Microsoft", "Windows",
-                                       "CurrentVersion", "Explorer",  "Shell folders"};
-    // Destroyed from the last to the first: the innermost key closes first.
-    RegKey keys[sizeof path / sizeof path[0]];
     ShellFolders folders;
-    HKEY parent = HKEY_CURRENT_USER;
-    for (std::size_t i = 0; i < sizeof path / sizeof path[0]; ++i) {
-        if (!keys[i].Open(parent, path[i]))
-            return folders;
-        parent = keys[i].Get();
-    }
-    folders.desktop = QueryFolder(parent, "Desktop");
-    folders.programs = QueryFolder(parent, "Programs");
+    const CRegKeyChain chain(HKEY_CURRENT_USER, {"Software", "Microsoft", "Windows",
+                                                 "CurrentVersion", "Explorer", "Shell folders"});
+    if (!chain.IsOpen())
+        return folders;
+    folders.desktop = QueryFolder(chain.LastKey(), "Desktop");
+    folders.programs = QueryFolder(chain.LastKey(), "Programs");
     return folders;
 }
 
