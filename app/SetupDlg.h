@@ -30,6 +30,17 @@ public:
     void WriteUninstallEntry();
     void ReadSpecialBuild();
 
+    // Creates the folder `path`, white space at both ends removed, with its missing parents
+    // from the top down. Returns 0 when the folder was made or something of that name exists,
+    // 24 when the trimmed path has 240 characters or more, or else the error code of the
+    // creation that failed (never looping on a parent that exists but is no folder).
+    static int CreateFolderPath(CString path);
+    // Cuts the last component off `path` at its last backslash (a trail byte of a double-byte
+    // character is no backslash) and returns it. Returns the empty text when there is nothing
+    // to split off: no backslash, or only one at the start (the path stays as it was); or a
+    // parent shorter than 3 characters or ending in a backslash (the path stays cut).
+    static CString SplitLastFolder(CString& path);
+
     // The browse button, made over the placeholder at initialisation; id IDC_BROWSE.
     CIconButton m_browseButton;
     // 1 while the installation run works.

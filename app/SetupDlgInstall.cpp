@@ -1,6 +1,74 @@
 // The installation run: what OK does.
 #include "SetupDlg.h"
 
+#include <objbase.h>
+
+#include "AfxMessageBox.h"
+#include "CRegKeyChain.h"
+#include "CWaitCursor.h"
+#include "Expansion.h"
+#include "PayloadLayout.h"
+#include "Shortcut.h"
+
+namespace {
+
+const char kCannotCreateDirectory[] = "Cannot create directory";
+const char kPathLengthExceeded[] = "\r\nPath length exceeds 256";
+const char kInstalled[] = "The program has been successfully installed\r\n\r\n"
+                          "A shortcut (named KRZ) can be found on Windows Desktop and in "
+                          "\"Programs\" of Windows \"Start\".";
+const char kClose[] = "Close";
+const char kShortcutName[] = "\\KRZ.lnk";
+const char kShortcutDescription[] = "Quorbelix";
+
+// Folders of this many characters or more are refused (the message speaks of 256).
+constexpr int kFolderLengthLimit = 240;
+constexpr int kPathTooLong = 24;
+
+// The shell folder values are read into a buffer of this many bytes, NUL included.
+constexpr DWORD kShellFolderBuffer = 260;
+
+// A text value of at most kShellFolderBuffer bytes, or the empty text when it cannot be read.
+CString QueryFolder(const CRegKey& key, const char* name) {
+    CString folder;
+    key.QueryStringValue(name, kShellFolderBuffer, folder);
+    return folder;
+}
+
+struct ShellFolders {
+    CString desktop;
+    CString programs;
+};
+
+// The user's Desktop and Programs folders, read from the key "Shell folders" below
+// HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Explorer, opened one key at a
+// time; each stays empty when its key or value cannot be read.
+ShellFolders ReadShellFolders() {
+    ShellFolders folders;
+    const CRegKeyChain chain(HKEY_CURRENT_USER, {"Software", "Microsoft", "Windows",
+                                                 "CurrentVersion", "Explorer", "Shell folders"});
+    if (!chain.IsOpen())
+        return folders;
+    folders.desktop = QueryFolder(chain.LastKey(), "Desktop");
+    folders.programs = QueryFolder(chain.LastKey(), "Programs");
+    return folders;
+}
+
+// A shortcut to `target` in `folder`. A folder that could not be read gets none: its link
+// would otherwise land at the root of the current drive.
+void CreateShortcutIn(const CString& folder, const CString& target) {
+    if (folder.IsEmpty())
+        return;
+    CreateShortcut(target, folder + kShortcutName, kShortcutDescription);
+}
+
+// A backslash as the last character, a trail byte of a double-byte character not counting.
+bool EndsWithBackslash(const CString& text) {
+    return !text.IsEmpty() && text.ReverseFind('\\') == text.GetLength() - 1;
+}
+
+} // namespace
+
 void CSetupDlg::OnInstall() {
     // Finished: OK (and Enter) close the dialog as "Close" does.
     if (m_installed) {
@@ -10,5 +78,95 @@ void CSetupDlg::OnInstall() {
     // Busy: a second run never starts inside the first.
     if (m_busy)
         return;
-    // The run itself (folder creation, expansion, shortcuts, registry entries) comes here.
+
+    CWaitCursor wait;
+    m_busy = 1;
+
+    const ShellFolders shellFolders = ReadShellFolders();
+
+    CString folder;
+    m_pathEdit.GetWindowText(folder);
+    if (EndsWithBackslash(folder))
+        folder = folder.Left(folder.GetLength() - 1);
+
+    const int created = CreateFolderPath(folder);
+    if (created != 0) {
+        CString message = kCannotCreateDirectory;
+        if (created == kPathTooLong)
+            message += kPathLengthExceeded;
+        AfxMessageBox(message);
+        m_busy = 0;
+        return;
+    }
+
+    // The files, through the temporary file; a failure has shown its message.
+    if (!ExpandPayload(folder)) {
+        m_busy = 0;
+        return;
+    }
+
+    m_message = kInstalled;
+    UpdateData(FALSE);
+    m_browseButton.ShowWindow(SW_HIDE);
+    GetDlgItem(IDOK)->ShowWindow(SW_HIDE);
+    GetDlgItem(IDCANCEL)->SetWindowText(kClose);
+    m_pathEdit.ShowWindow(SW_HIDE);
+    m_pathLabel.ShowWindow(SW_HIDE);
+
+    // Shortcuts and registry entries are made as far as the machine allows; their failures are
+    // not reported.
+    const HRESULT com = CoInitialize(nullptr);
+    const CString target = folder + "\\" + payload::kFileList[0];
+    CreateShortcutIn(shellFolders.desktop, target);
+    CreateShortcutIn(shellFolders.programs, target);
+    m_installFolder = folder;
+    WriteAppPathEntry();
+    WriteUninstallEntry();
+    // Only a successful initialisation is balanced.
+    if (SUCCEEDED(com))
+        CoUninitialize();
+
+    m_installed = 1;
+    m_busy = 0;
+}
+
+int CSetupDlg::CreateFolderPath(CString path) {
+    path.TrimLeft();
+    path.TrimRight();
+    if (path.GetLength() >= kFolderLengthLimit)
+        return kPathTooLong;
+    if (CreateDirectoryA(path, nullptr))
+        return 0;
+    DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS)
+        return 0;
+    if (error != ERROR_PATH_NOT_FOUND)
+        return int(error);
+
+    CString parent = path;
+    const CString last = SplitLastFolder(parent);
+    if (last.IsEmpty())
+        return ERROR_PATH_NOT_FOUND;
+    const int made = CreateFolderPath(parent);
+    if (made != 0)
+        return made;
+    // The parent is there now, or something of its name is (a file, say). The folder is tried
+    // once more, directly: a second "path not found" is final, where trying the whole path
+    // again would find the same parent and never end.
+    if (CreateDirectoryA(parent + "\\" + last, nullptr))
+        return 0;
+    error = GetLastError();
+    return error == ERROR_ALREADY_EXISTS ? 0 : int(error);
+}
+
+CString CSetupDlg::SplitLastFolder(CString& path) {
+    const int backslash = path.ReverseFind('\\');
+    if (backslash <= 0)
+        return CString();
+    const CString component = path.Mid(backslash + 1);
+    path = path.Left(backslash);
+    // A drive ("C:"), or a parent ending in a backslash, is as far up as the split goes.
+    if (path.GetLength() < 3 || EndsWithBackslash(path))
+        return CString();
+    return component;
 }

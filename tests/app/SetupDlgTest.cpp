@@ -38,6 +38,29 @@ TEST(ProposedFolder, FollowsTheWindowsDirectorysDrive) {
         EXPECT_STREQ(CSetupDlg::ProposedInstallFolder(c.windows), c.proposed) << c.windows;
 }
 
+TEST(SplitLastFolder, CutsAtTheLastBackslashDownToADrive) {
+    struct Case {
+        const char* path;
+        const char* component; // returned
+        const char* rest;      // the path afterwards
+    };
+    const Case cases[] = {
+        {"C:\\A\\B\\C", "C", "C:\\A\\B"},
+        {"C:\\A\\B C ", "B C ", "C:\\A"},
+        {"C:\\A", "", "C:"},           // a drive is not split further
+        {"C:\\A\\\\B", "", "C:\\A\\"}, // nor a parent ending in a backslash
+        {"C:\\A\\", "", "C:\\A"},      // no component
+        {"\\A", "", "\\A"},            // the only backslash leads
+        {"C:/A/B", "", "C:/A/B"},      // forward slashes do not split
+        {"", "", ""},
+    };
+    for (const Case& c : cases) {
+        CString path = c.path;
+        EXPECT_STREQ(CSetupDlg::SplitLastFolder(path), c.component) << c.path;
+        EXPECT_STREQ(path, c.rest) << c.path;
+    }
+}
+
 class SetupDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -181,14 +181,9 @@ TEST_F(SetupScenario, DialogAsTheUserSeesIt) {
     DestroyIcon(folder);
     FreeLibrary(installer);
 
-    // OK is the default button, so Enter in the path edit acts as OK (which, ready as the
-    // dialog is, does not close it); Esc acts as Cancel.
+    // OK is the default button (Enter in the path edit installs: InstallScenarioTest.cpp);
+    // Esc acts as Cancel.
     EXPECT_EQ(LOWORD(SendMessageA(dialog.Handle(), DM_GETDEFID, 0, 0)), IDOK);
-    const ui::Window edit = dialog.Item(1001);
-    edit.MouseClick();
-    ASSERT_TRUE(ui::WaitUntil([&] { return dialog.Focus() == edit; }));
-    dialog.PressKey(VK_RETURN);
-    EXPECT_FALSE(ui::WaitUntil([&] { return !dialog.Exists(); }, 500));
     dialog.PressKey(VK_ESCAPE);
     EXPECT_EQ(setup.WaitForExit(), 0u);
 }

@@ -120,6 +120,36 @@ std::optional<std::string> ReadRegistryString(HKEY root, const std::string& subk
     return result;
 }
 
+ScopedRegistryValue::ScopedRegistryValue(HKEY root, const std::string& subkey,
+                                         const std::string& name,
+                                         const std::optional<std::string>& value, Where where)
+    : root_(root), subkey_(subkey), name_(name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+        DWORD size = 0;
+        if (RegQueryValueExA(key, name.c_str(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+            data_.resize(size);
+            existed_ = RegQueryValueExA(key, name.c_str(), nullptr, &type_,
+                                        reinterpret_cast<BYTE*>(&data_[0]), &size) == ERROR_SUCCESS;
+            data_.resize(size);
+        }
+        RegCloseKey(key);
+    }
+    if (value)
+        SetRegistryString(root, subkey, name, *value, where);
+    else
+        RegDeleteKeyValueA(root, subkey.c_str(), name.c_str());
+}
+
+ScopedRegistryValue::~ScopedRegistryValue() {
+    if (!existed_) {
+        RegDeleteKeyValueA(root_, subkey_.c_str(), name_.c_str());
+        return;
+    }
+    RegSetKeyValueA(root_, subkey_.c_str(), name_.c_str(), type_, data_.data(),
+                    DWORD(data_.size()));
+}
+
 bool RegistryKeyExists(HKEY root, const std::string& subkey) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)

@@ -49,6 +49,24 @@ std::optional<std::string> ReadRegistryString(HKEY root, const std::string& subk
                                               const std::string& name);
 bool RegistryKeyExists(HKEY root, const std::string& subkey);
 
+// Sets a REG_SZ value (or, with no value, deletes it) for the life of the object; then puts back
+// what was there before, its type included, or deletes the value when there was none.
+class ScopedRegistryValue {
+public:
+    ScopedRegistryValue(HKEY root, const std::string& subkey, const std::string& name,
+                        const std::optional<std::string>& value, Where where = {});
+    ~ScopedRegistryValue();
+    ScopedRegistryValue(const ScopedRegistryValue&) = delete;
+    ScopedRegistryValue& operator=(const ScopedRegistryValue&) = delete;
+
+private:
+    HKEY root_;
+    std::string subkey_, name_;
+    bool existed_ = false;
+    DWORD type_ = 0;
+    std::string data_; // the bytes as stored
+};
+
 // --- Files and folders ---
 
 // Creates the folder and any missing parents.
