@@ -339,4 +339,34 @@ TEST_F(SelectPath, FreeSpaceShowsOnTheNtFamilyOnly) {
     }
 }
 
+TEST_F(SelectPath, TheChosenFolderInstalls) {
+    // The shortcuts go to scratch folders (Wine writes "Shell Folders" anew from "User Shell
+    // Folders", so both point there).
+    const std::string desktop = scratch_ / "Desktop", programs = scratch_ / "Programs";
+    std::vector<std::unique_ptr<ui::ScopedRegistryValue>> shellFolders;
+    for (const char* key : {"Shell Folders", "User Shell Folders"}) {
+        const std::string explorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+        for (const std::string& name : {std::string("Desktop"), std::string("Programs")})
+            shellFolders.push_back(std::make_unique<ui::ScopedRegistryValue>(
+                HKEY_CURRENT_USER, explorer + key, name, name == "Desktop" ? desktop : programs));
+    }
+    const std::string chosen = scratch_ / "Chosen";
+    for (const std::string& folder : {desktop, programs, chosen})
+        ui::CreateFolders(folder);
+
+    Start(scratch_.Path());
+    Browse();
+    Tree().Expand(Tree().Get(scratch_.Path()));
+    Tree().Select(Tree().Get(chosen));
+    pick_.Item(1028).WaitForText(chosen + "\\");
+    ASSERT_EQ(Close(IDOK), chosen);
+    main_.Item(IDOK).Click();
+    main_.Item(IDCANCEL).WaitForText("Close");
+    for (const char* file : {"KRZ.exe", "KRZ.hlp", "KRZ.cnt", "Uninstall.exe"})
+        EXPECT_TRUE(ui::PathExists(chosen + "\\" + file)) << file;
+    EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, kAppPathEntry, "Path"), chosen);
+    main_.Item(IDCANCEL).Click();
+    EXPECT_EQ(setup_->WaitForExit(), 0u);
+}
+
 } // namespace
