@@ -83,8 +83,9 @@ BOOL CSelectPathDlg::OnInitDialog() {
 
     SelectStartingFolder();
     // A tree that gets the focus with nothing selected selects its first visible item by
-    // itself; OK would then return that drive in place of the starting folder, which does not
-    // exist yet. So the tree stays without a selection until the user makes one.
+    // itself; OK would then return that drive in place of a starting folder that the walk did
+    // not find (one still to be created, say). So the tree stays without a selection until the
+    // user makes one.
     m_givingFocus = true;
     m_folderTree.SetFocus();
     m_givingFocus = false;
