@@ -14,30 +14,9 @@
 #include "AfxMessageBox.h"
 #include "Expansion.h"
 #include "TestSupport.h"
+#include "Timing.h"
 
 namespace {
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
-
-template <typename F> double MedianMs(int runs, F&& run) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const double start = Now();
-        run();
-        times.push_back(Now() - start);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 int Refuse(HWND, const char* text, const char*, UINT) {
     std::fprintf(stderr, "expansion failed: %s\n", text);
@@ -50,18 +29,20 @@ void Measure(const char* name, const Bytes& data, int runs) {
     const Bytes p = PayloadOf({data});
     const CString target = folder / "KRZ.exe";
 
-    const double expand = MedianMs(runs, [&] { ExpandPayload(folder.Path(), p.data(), p.size()); });
+    const double expand =
+        bench::MedianMs(runs, [&] { ExpandPayload(folder.Path(), p.data(), p.size()); });
     if (ReadBytes(target) != data) {
         std::fprintf(stderr, "%s: expanded file differs\n", name);
         std::exit(1);
     }
-    const double copy = MedianMs(runs, [&] { CopyFileA(target, folder / "copy.bin", FALSE); });
+    const double copy =
+        bench::MedianMs(runs, [&] { CopyFileA(target, folder / "copy.bin", FALSE); });
 
     // LZ32 alone, from a complete compressed file already on disk.
     const CString packed = folder / "packed.tmp";
     WriteBytes(packed, compressed);
     std::vector<char> buffer(kExpansionBufferSize);
-    const double lz = MedianMs(runs, [&] {
+    const double lz = bench::MedianMs(runs, [&] {
         OFSTRUCT of = {};
         char path[MAX_PATH];
         lstrcpynA(path, packed, MAX_PATH);

@@ -7,6 +7,8 @@
 // the four installed files into a fresh folder with CopyFileA in the same prefix. Asserts
 // nothing; see bench/install.sh.
 // Usage: install_bench <krzsetup.exe> [runs]
+#include "PayloadLayout.h"
+#include "Timing.h"
 #include "UiDriver.h"
 
 #include <algorithm>
@@ -25,27 +27,6 @@ const char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char kUserShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-const char* const kFiles[] = {"KRZ.exe", "KRZ.hlp", "KRZ.cnt", "Uninstall.exe"};
-
-double Now() {
-    static const LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
-
-struct Summary {
-    double median, low, high;
-};
-
-Summary Summarise(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return {times[times.size() / 2], times.front(), times.back()};
-}
 
 // One installation into `folder`: milliseconds from the click on OK to "Close". Without
 // `shortcuts` the shell folder values are empty, so the installer makes no shortcut.
@@ -64,14 +45,14 @@ double TimeInstallation(const std::string& exe, const ui::ScratchFolder& scratch
     dialog.Item(1001).SetText(folder);
     const ui::Window ok = dialog.Item(IDOK);
     const ui::Window close = dialog.Item(IDCANCEL);
-    const double start = Now();
+    const double start = bench::Now();
     ok.Click();
     while (close.Text() != "Close") {
         if (!setup.MessageBoxes().empty())
             ui::Fail({}, "the installer said " + setup.MessageBoxes()[0].Describe());
         Sleep(1);
     }
-    const double elapsed = Now() - start;
+    const double elapsed = bench::Now() - start;
     close.Click();
     setup.WaitForExit();
     return elapsed;
@@ -97,21 +78,22 @@ int Bench(const std::string& exe, int runs) {
             TimeInstallation(exe, scratch, scratch / ("bare" + std::to_string(i)), false));
 
         const std::string copied = scratch / ("copied" + std::to_string(i));
-        const double start = Now();
+        const double start = bench::Now();
         CreateDirectoryA(copied.c_str(), nullptr);
-        for (const char* name : kFiles) {
+        for (const char* name : payload::kFileList) {
             if (!CopyFileA((folder + "\\" + name).c_str(), (copied + "\\" + name).c_str(), TRUE))
                 ui::Fail({}, std::string("cannot copy ") + name);
         }
-        copy.push_back(Now() - start);
+        copy.push_back(bench::Now() - start);
     }
     ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kAppPathEntry);
     ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kUninstallEntry);
 
     unsigned long long bytes = 0;
-    for (const char* name : kFiles)
+    for (const char* name : payload::kFileList)
         bytes += ui::ReadFileBytes(scratch / ("installed0\\" + std::string(name))).size();
-    const Summary a = Summarise(install), n = Summarise(bare), b = Summarise(copy);
+    const bench::Summary a = bench::Summarise(install), n = bench::Summarise(bare),
+                         b = bench::Summarise(copy);
     std::printf("%d runs, %llu bytes in four files; milliseconds: median (lowest-highest)\n", runs,
                 bytes);
     std::printf("installation, OK to Close    %8.2f (%.2f-%.2f)\n", a.median, a.low, a.high);

@@ -16,27 +16,12 @@
 #include <string>
 #include <vector>
 
+#include "Timing.h"
 #include "UiDriver.h"
 
 namespace {
 
 const char kAppPathEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\KRZ.EXE";
-
-double Now() {
-    static const LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
-
-double Median(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 std::string Installer() {
     char path[MAX_PATH] = {};
@@ -66,10 +51,10 @@ struct Session {
             if (child.Id() == 1000 && child.Visible())
                 browse = child;
         }
-        const double start = Now();
+        const double start = bench::Now();
         browse.Click();
         pick = setup->WaitForDialog("Setup Folder", 600000);
-        return Now() - start;
+        return bench::Now() - start;
     }
 
     void Cancel() {
@@ -114,14 +99,14 @@ int main(int argc, char** argv) {
                 const HTREEITEM big = tree.Get("K:\\Big");
                 // TVM_EXPAND returns once the dialog's handler has listed Big.
                 DWORD_PTR result = 0;
-                const double start = Now();
+                const double start = bench::Now();
                 if (!SendMessageTimeoutA(tree.Control().Handle(), TVM_EXPAND, TVE_EXPAND,
                                          reinterpret_cast<LPARAM>(big), SMTO_BLOCK, 600000,
                                          &result)) {
                     std::fprintf(stderr, "the expansion got no answer\n");
                     return 1;
                 }
-                expand.push_back(Now() - start);
+                expand.push_back(bench::Now() - start);
                 const size_t listed = tree.ChildrenOf(big).size();
                 if (listed != subfolders.size()) {
                     std::fprintf(stderr, "listed %zu of %zu subfolders\n", listed,
@@ -139,9 +124,9 @@ int main(int argc, char** argv) {
         ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kAppPathEntry);
         std::printf("%zu subfolders in K:\\Big; median of %d runs, milliseconds\n",
                     subfolders.size(), runs);
-        std::printf("%-18s %10.1f\n", "open on Big", Median(open));
-        std::printf("%-18s %10.1f\n", "expand Big", Median(expand));
-        std::printf("%-18s %10.1f\n", "open inside Big", Median(openInside));
+        std::printf("%-18s %10.1f\n", "open on Big", bench::Summarise(open).median);
+        std::printf("%-18s %10.1f\n", "expand Big", bench::Summarise(expand).median);
+        std::printf("%-18s %10.1f\n", "open inside Big", bench::Summarise(openInside).median);
     } catch (const ui::Failure& failure) {
         std::fprintf(stderr, "%s\n", failure.what());
         return 1;
