@@ -14,14 +14,9 @@ if [ ! -f "$exe" ]; then
 fi
 
 work=$(mktemp -d)
-export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES="winemenubuilder.exe=d"
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
-wine wineboot -i >/dev/null 2>&1 || true
-# Wine draws the window's frame itself (there is no window manager on the virtual display).
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-wineserver -w
-cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+. "$top/scripts/wine-prefix.sh"
+krz_prepare_prefix "$work/prefix"
 
 cat >"$work/shoot.sh" <<'EOF'
 #!/bin/sh

@@ -17,13 +17,9 @@ cmake --build "$build" --target selectpath_shot >/dev/null
 shot=$build/tests/folder/selectpath_shot.exe
 
 work=$(mktemp -d)
-export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES="winemenubuilder.exe=d"
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
-wine wineboot -i >/dev/null 2>&1 || true
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-wineserver -w
-cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+. "$top/scripts/wine-prefix.sh"
+krz_prepare_prefix "$work/prefix"
 mkdir -p "$WINEPREFIX/drive_c/Program Files/Tessarin Software/Quorbelix"
 
 windows() { echo "Z:$(echo "$1" | tr / '\\')"; } # the host's root is drive Z:

@@ -22,19 +22,14 @@ export KRZ_WINEPREFIX=$out/wineprefix WINEPREFIX=$out/wineprefix
 wine_run=$win/wine-run
 mkdir -p "$out"
 
-# The prefix is made on first use. Wine links the user's Desktop (and other folders) to the
-# host user's home; here they are plain folders, so the shortcuts stay inside the prefix.
-"$wine_run" cmd.exe /c exit
-wineserver -w
+. "$top/scripts/wine-prefix.sh"
+krz_prepare_prefix "$KRZ_WINEPREFIX"
+# Wine links the user's Desktop (and other folders) to the host user's home; here they are
+# plain folders, so the shortcuts stay inside the prefix.
 find "$KRZ_WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -type l | while IFS= read -r link; do
     rm -f "$link"
     mkdir -p "$link"
 done
-# Wine's own fonts, so that the dialogs show in their own font.
-fonts=$KRZ_WINEPREFIX/drive_c/windows/Fonts
-if [ -d /usr/share/wine/fonts ] && [ ! -f "$fonts/.krz-fonts" ]; then
-    cp /usr/share/wine/fonts/* "$fonts/" && touch "$fonts/.krz-fonts"
-fi
 
 winpath() { # a host path as the prefix sees it (the host's root is drive Z:)
     printf 'Z:%s' "$(realpath -m "$1" | tr / '\\')"
