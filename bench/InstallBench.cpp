@@ -7,6 +7,7 @@
 // the four installed files into a fresh folder with CopyFileA in the same prefix. Asserts
 // nothing; see bench/install.sh.
 // Usage: install_bench <krzsetup.exe> [runs]
+#include "InstallerKeys.h"
 #include "PayloadLayout.h"
 #include "Timing.h"
 #include "UiDriver.h"
@@ -21,26 +22,19 @@
 
 namespace {
 
-const char kAppPathEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\KRZ.EXE";
-const char kUninstallEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorbelix";
-const char kShellFolders[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const char kUserShellFolders[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-
 // One installation into `folder`: milliseconds from the click on OK to "Close". Without
 // `shortcuts` the shell folder values are empty, so the installer makes no shortcut.
 double TimeInstallation(const std::string& exe, const ui::ScratchFolder& scratch,
                         const std::string& folder, bool shortcuts) {
-    ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kAppPathEntry);
-    ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kUninstallEntry);
+    ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, keys::kAppPathEntry);
+    ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, keys::kUninstallEntry);
     ui::Process setup(exe, "", scratch.Path());
     const ui::Window dialog = setup.WaitForDialog("Setup Quorbelix");
     // Empty values, once Wine's desktop process has started (it would write them anew).
     std::optional<ui::ScopedRegistryValue> desktop, programs;
     if (!shortcuts) {
-        desktop.emplace(HKEY_CURRENT_USER, kShellFolders, "Desktop", "");
-        programs.emplace(HKEY_CURRENT_USER, kShellFolders, "Programs", "");
+        desktop.emplace(HKEY_CURRENT_USER, keys::kShellFolders, "Desktop", "");
+        programs.emplace(HKEY_CURRENT_USER, keys::kShellFolders, "Programs", "");
     }
     dialog.Item(1001).SetText(folder);
     const ui::Window ok = dialog.Item(IDOK);
@@ -65,7 +59,7 @@ int Bench(const std::string& exe, int runs) {
     // The shortcuts go to the scratch folder. Wine writes "Shell Folders" anew from "User Shell
     // Folders" whenever a program asks the shell for a folder: both point there.
     std::vector<std::unique_ptr<ui::ScopedRegistryValue>> folders;
-    for (const char* key : {kShellFolders, kUserShellFolders})
+    for (const char* key : {keys::kShellFolders, keys::kUserShellFolders})
         for (const char* name : {"Desktop", "Programs"})
             folders.push_back(std::make_unique<ui::ScopedRegistryValue>(HKEY_CURRENT_USER, key,
                                                                         name, scratch / name));
@@ -86,8 +80,8 @@ int Bench(const std::string& exe, int runs) {
         }
         copy.push_back(bench::Now() - start);
     }
-    ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kAppPathEntry);
-    ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kUninstallEntry);
+    ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, keys::kAppPathEntry);
+    ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, keys::kUninstallEntry);
 
     unsigned long long bytes = 0;
     for (const char* name : payload::kFileList)

@@ -16,12 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "InstallerKeys.h"
 #include "Timing.h"
 #include "UiDriver.h"
 
 namespace {
-
-const char kAppPathEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\KRZ.EXE";
 
 std::string Installer() {
     char path[MAX_PATH] = {};
@@ -33,7 +32,7 @@ std::string Installer() {
 // One installer process with its main dialog, on `installFolder`.
 struct Session {
     explicit Session(const std::string& installFolder) {
-        ui::SetRegistryString(HKEY_LOCAL_MACHINE, kAppPathEntry, "Path", installFolder);
+        ui::SetRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, "Path", installFolder);
         setup =
             std::make_unique<ui::Process>(Installer(), "", "", std::initializer_list<int>{IDYES});
         main = setup->WaitForDialog("Setup Quorbelix");
@@ -121,7 +120,7 @@ int main(int argc, char** argv) {
                 session.Cancel();
             }
         }
-        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kAppPathEntry);
+        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, keys::kAppPathEntry);
         std::printf("%zu subfolders in K:\\Big; median of %d runs, milliseconds\n",
                     subfolders.size(), runs);
         std::printf("%-18s %10.1f\n", "open on Big", bench::Summarise(open).median);

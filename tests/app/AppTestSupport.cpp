@@ -3,15 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "AfxMessageBox.h"
+#include "InstallerKeys.h"
 
 namespace {
 
-const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
-const char kEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\KRZ.EXE";
-
 void RemoveEntry() {
     HKEY appPaths;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAppPaths, 0, KEY_ALL_ACCESS, &appPaths) ==
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keys::kAppPaths, 0, KEY_ALL_ACCESS, &appPaths) ==
         ERROR_SUCCESS) {
         RegDeleteKeyA(appPaths, "KRZ.EXE");
         RegCloseKey(appPaths);
@@ -39,8 +37,8 @@ PreviousInstallation::PreviousInstallation(const char* folder) {
     if (!folder)
         return;
     HKEY key;
-    const LONG created = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEntry, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                         nullptr, &key, nullptr);
+    const LONG created = RegCreateKeyExA(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, 0, nullptr, 0,
+                                         KEY_ALL_ACCESS, nullptr, &key, nullptr);
     EXPECT_EQ(created, ERROR_SUCCESS);
     if (created != ERROR_SUCCESS)
         return;

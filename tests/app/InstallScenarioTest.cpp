@@ -7,6 +7,8 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "InstallerKeys.h"
+#include "PayloadLayout.h"
 #include "TestSupport.h"
 #include "UiDriver.h"
 
@@ -16,19 +18,12 @@
 
 namespace {
 
-const char kAppPathEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\KRZ.EXE";
-const char kUninstallEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorbelix";
-const char kShellFolders[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const char kUserShellFolders[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 const char kTitle[] = "Setup Quorbelix";
 const char kReady[] = "Install Quorbelix?";
 const char kInstalled[] = "The program has been successfully installed\r\n\r\n"
                           "A shortcut (named KRZ) can be found on Windows Desktop and in "
                           "\"Programs\" of Windows \"Start\".";
 const char kCannotCreate[] = "Cannot create directory";
-const char* const kFiles[] = {"KRZ.exe", "KRZ.hlp", "KRZ.cnt", "Uninstall.exe"};
 
 std::string ProgramFolder() {
     char path[MAX_PATH] = {};
@@ -99,8 +94,8 @@ protected:
     }
 
     static void RemoveEntries() {
-        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kAppPathEntry);
-        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kUninstallEntry);
+        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, keys::kAppPathEntry);
+        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, keys::kUninstallEntry);
     }
 
     // A copy of the installer in the scratch folder.
@@ -141,7 +136,7 @@ protected:
 
     // The four files as packed, stamped 17 January 2005, 14:00:00 local time; no krz.tmp.
     static void ExpectFiles(const std::string& folder) {
-        for (const char* name : kFiles) {
+        for (const char* name : payload::kFileList) {
             SCOPED_TRACE(name);
             const std::string path = folder + "\\" + name;
             ASSERT_TRUE(ui::PathExists(path));
@@ -161,23 +156,25 @@ protected:
             EXPECT_EQ(link->target, folder + "\\KRZ.exe");
             EXPECT_EQ(link->description, "Quorbelix");
         }
-        EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, kAppPathEntry, ""),
+        EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, ""),
                   folder + "\\KRZ.EXE");
-        EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, kAppPathEntry, "Path"), folder);
-        EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, kAppPathEntry, "SpecialBuild"), "");
-        EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallEntry, "DisplayName"),
+        EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, "Path"), folder);
+        EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, "SpecialBuild"),
+                  "");
+        EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, keys::kUninstallEntry, "DisplayName"),
                   "Quorbelix");
         // The command is quoted when the folder holds a blank.
         const std::string uninstaller = folder + "\\Uninstall.exe";
-        EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString"),
-                  folder.find(' ') == std::string::npos ? uninstaller : "\"" + uninstaller + "\"");
+        EXPECT_EQ(
+            ui::ReadRegistryString(HKEY_LOCAL_MACHINE, keys::kUninstallEntry, "UninstallString"),
+            folder.find(' ') == std::string::npos ? uninstaller : "\"" + uninstaller + "\"");
     }
 
     void ExpectNothingRegistered() const {
         EXPECT_FALSE(ui::PathExists(desktop_ + "\\KRZ.lnk"));
         EXPECT_FALSE(ui::PathExists(programs_ + "\\KRZ.lnk"));
-        EXPECT_FALSE(ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, kAppPathEntry));
-        EXPECT_FALSE(ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
+        EXPECT_FALSE(ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, keys::kAppPathEntry));
+        EXPECT_FALSE(ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, keys::kUninstallEntry));
     }
 
     ui::ScratchFolder scratch_;
@@ -186,14 +183,14 @@ protected:
     // Wine writes "Shell Folders" anew from "User Shell Folders" whenever a program asks the
     // shell for a folder (its desktop process when it starts, the shell link object after it
     // has saved a shortcut); Windows leaves it alone. Both point at the scratch folders.
-    const ui::ScopedRegistryValue desktopValue_{HKEY_CURRENT_USER, kShellFolders, "Desktop",
+    const ui::ScopedRegistryValue desktopValue_{HKEY_CURRENT_USER, keys::kShellFolders, "Desktop",
                                                 desktop_};
-    const ui::ScopedRegistryValue programsValue_{HKEY_CURRENT_USER, kShellFolders, "Programs",
+    const ui::ScopedRegistryValue programsValue_{HKEY_CURRENT_USER, keys::kShellFolders, "Programs",
                                                  programs_};
-    const ui::ScopedRegistryValue userDesktop_{HKEY_CURRENT_USER, kUserShellFolders, "Desktop",
-                                               desktop_};
-    const ui::ScopedRegistryValue userPrograms_{HKEY_CURRENT_USER, kUserShellFolders, "Programs",
-                                                programs_};
+    const ui::ScopedRegistryValue userDesktop_{HKEY_CURRENT_USER, keys::kUserShellFolders,
+                                               "Desktop", desktop_};
+    const ui::ScopedRegistryValue userPrograms_{HKEY_CURRENT_USER, keys::kUserShellFolders,
+                                                "Programs", programs_};
 };
 
 TEST_F(Install, IntoTheProposedFolderThenAgainOverIt) {
@@ -388,18 +385,18 @@ TEST_F(Install, DesktopFolderUnusable) {
         ui::Process setup(Installer(), "", scratch_.Path());
         const ui::Window dialog = setup.WaitForDialog(kTitle);
         // Set once Wine's desktop process has started, so that it does not write it anew.
-        const ui::ScopedRegistryValue desktop(HKEY_CURRENT_USER, kShellFolders, "Desktop",
+        const ui::ScopedRegistryValue desktop(HKEY_CURRENT_USER, keys::kShellFolders, "Desktop",
                                               c.desktop);
         if (!c.terminated)
-            RegSetKeyValueA(HKEY_CURRENT_USER, kShellFolders, "Desktop", REG_SZ, c.desktop->data(),
-                            DWORD(c.desktop->size()));
+            RegSetKeyValueA(HKEY_CURRENT_USER, keys::kShellFolders, "Desktop", REG_SZ,
+                            c.desktop->data(), DWORD(c.desktop->size()));
         InstallInto(dialog, folder);
         ExpectFiles(folder);
         EXPECT_FALSE(ui::PathExists(desktop_ + "\\KRZ.lnk"));
         const std::optional<Link> programs = ReadLink(programs_ + "\\KRZ.lnk");
         ASSERT_TRUE(programs);
         EXPECT_EQ(programs->target, folder + "\\KRZ.exe");
-        EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, kAppPathEntry, "Path"), folder);
+        EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, "Path"), folder);
         // No link at the root of the installer's drive, none in the missing Desktop.
         EXPECT_FALSE(ui::PathExists("C:\\KRZ.lnk"));
         EXPECT_FALSE(ui::PathExists(scratch_ / "Gone"));

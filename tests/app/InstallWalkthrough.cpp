@@ -3,6 +3,7 @@
 // the proposed folder and presses OK, then closes the finished dialog. Saves a picture of the
 // dialog when it is ready and when it is finished.
 // Usage: install_walkthrough <krzsetup.exe> <ready.bmp> <finished.bmp>
+#include "InstallerKeys.h"
 #include "UiDriver.h"
 
 #include <cstdio>
@@ -11,11 +12,9 @@
 
 namespace {
 
-const char kAppPathEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\KRZ.EXE";
-
 int Walk(const std::string& exe, const std::string& ready, const std::string& finished) {
     const bool previous =
-        ui::ReadRegistryString(HKEY_LOCAL_MACHINE, kAppPathEntry, "Path").has_value();
+        ui::ReadRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, "Path").has_value();
     ui::Process setup(exe, "", "", {});
     if (previous)
         setup.Answer(IDYES);

@@ -3,6 +3,7 @@
 // its message boxes.
 #include <gtest/gtest.h>
 
+#include "InstallerKeys.h"
 #include "UiDriver.h"
 
 #include <string>
@@ -10,8 +11,6 @@
 
 namespace {
 
-const char kAppPathEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\KRZ.EXE";
-const char kUninstallEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorbelix";
 const char kTitle[] = "Setup Quorbelix";
 
 // The folder of this test program, where the build puts a copy of krzsetup.exe.
@@ -25,12 +24,12 @@ std::string ProgramFolder() {
 class SetupScenario : public ::testing::Test {
 protected:
     void SetUp() override {
-        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kAppPathEntry);
-        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kUninstallEntry);
+        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, keys::kAppPathEntry);
+        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, keys::kUninstallEntry);
     }
     void TearDown() override {
-        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kAppPathEntry);
-        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kUninstallEntry);
+        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, keys::kAppPathEntry);
+        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, keys::kUninstallEntry);
     }
 
     // The installer copied into the scratch folder under `name`.
@@ -77,7 +76,7 @@ TEST_F(SetupScenario, PlatformCheckRefusesWin32sAndPassesBothFamilies) {
 
 TEST_F(SetupScenario, PreviousInstallationYesShowsItsFolderUnchanged) {
     const std::string previous = "c:\\Some Where\\ Quorbelix\\"; // as recorded, odd as it is
-    ui::SetRegistryString(HKEY_LOCAL_MACHINE, kAppPathEntry, "Path", previous);
+    ui::SetRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, "Path", previous);
     ui::Process setup(Installer(), "", folder_.Path(), {IDYES});
     const ui::MessageBoxRecord box = setup.WaitForMessageBox();
     EXPECT_EQ(box.text, "A previous installation of KRZ found\r\nReinstall?");
@@ -94,14 +93,14 @@ TEST_F(SetupScenario, PreviousInstallationYesShowsItsFolderUnchanged) {
 
 TEST_F(SetupScenario, PreviousInstallationNoEndsTheInstallerHavingWrittenNothing) {
     const std::string previous = "D:\\Tools";
-    ui::SetRegistryString(HKEY_LOCAL_MACHINE, kAppPathEntry, "Path", previous);
+    ui::SetRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, "Path", previous);
     ui::Process setup(Installer(), "", folder_.Path(), {IDNO});
     EXPECT_EQ(setup.WaitForExit(), 0u);
     ASSERT_EQ(setup.MessageBoxes().size(), 1u);
     EXPECT_EQ(setup.MessageBoxes()[0].answer, IDNO);
-    EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, kAppPathEntry, "Path"), previous);
-    EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, kAppPathEntry, ""), std::nullopt);
-    EXPECT_FALSE(ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
+    EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, "Path"), previous);
+    EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, ""), std::nullopt);
+    EXPECT_FALSE(ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, keys::kUninstallEntry));
 }
 
 TEST_F(SetupScenario, DialogAsTheUserSeesIt) {
@@ -189,7 +188,7 @@ TEST_F(SetupScenario, DialogAsTheUserSeesIt) {
 }
 
 TEST_F(SetupScenario, RenamedInstallerCaptionsItsBoxesWithItsNewName) {
-    ui::SetRegistryString(HKEY_LOCAL_MACHINE, kAppPathEntry, "Path", "C:\\Quorbelix");
+    ui::SetRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, "Path", "C:\\Quorbelix");
     for (const char* name : {"Setup KRZ 4.4.exe", "install.EXE"}) {
         SCOPED_TRACE(name);
         const std::string exe = Installer(name);

@@ -5,6 +5,7 @@
 // mount manager; a removable drive whose host folder is missing has no medium.
 #include <gtest/gtest.h>
 
+#include "InstallerKeys.h"
 #include "UiDriver.h"
 
 #include <algorithm>
@@ -14,8 +15,6 @@
 
 namespace {
 
-const char kAppPathEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\KRZ.EXE";
-const char kUninstallEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorbelix";
 const char kNoDisk[] = "/nonexistent/krz-floppy";
 const char kDriveError[] = "Error Drive: A:\r\nCorrect and try again";
 
@@ -51,17 +50,17 @@ private:
 
 class SelectPath : public ::testing::Test {
 protected:
-    void SetUp() override { ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kAppPathEntry); }
+    void SetUp() override { ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, keys::kAppPathEntry); }
     void TearDown() override {
         setup_.reset();
-        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kAppPathEntry);
-        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kUninstallEntry);
+        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, keys::kAppPathEntry);
+        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, keys::kUninstallEntry);
     }
 
     // Starts the installer (tests/app's copy) with `installFolder` as its install folder.
     void Start(const std::string& installFolder) {
         setup_.reset();
-        ui::SetRegistryString(HKEY_LOCAL_MACHINE, kAppPathEntry, "Path", installFolder);
+        ui::SetRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, "Path", installFolder);
         setup_ = std::make_unique<ui::Process>(ProgramFolder() + "..\\app\\krzsetup.exe", "",
                                                scratch_.Path(), std::initializer_list<int>{IDYES});
         main_ = setup_->WaitForDialog("Setup Quorbelix");
@@ -364,7 +363,7 @@ TEST_F(SelectPath, TheChosenFolderInstalls) {
     main_.Item(IDCANCEL).WaitForText("Close");
     for (const char* file : {"KRZ.exe", "KRZ.hlp", "KRZ.cnt", "Uninstall.exe"})
         EXPECT_TRUE(ui::PathExists(chosen + "\\" + file)) << file;
-    EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, kAppPathEntry, "Path"), chosen);
+    EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, "Path"), chosen);
     main_.Item(IDCANCEL).Click();
     EXPECT_EQ(setup_->WaitForExit(), 0u);
 }

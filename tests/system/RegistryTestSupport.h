@@ -6,14 +6,15 @@
 
 #include <string>
 
+#include "InstallerKeys.h"
+
 namespace regtest {
 
-constexpr char kCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-constexpr char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
-constexpr char kUninstall[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-constexpr char kAppPathEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\KRZ.EXE";
-constexpr char kUninstallEntry[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorbelix";
+using keys::kAppPathEntry;
+using keys::kAppPaths;
+using keys::kCurrentVersion;
+using keys::kUninstall;
+using keys::kUninstallEntry;
 
 struct Value {
     bool present = false;
