@@ -23,10 +23,7 @@
 namespace {
 
 std::string Installer() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string program(path);
-    return program.substr(0, program.rfind('\\') + 1) + "..\\app\\krzsetup.exe";
+    return ui::ProgramFolder() + "..\\app\\krzsetup.exe";
 }
 
 // One installer process with its main dialog, on `installFolder`.

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <objbase.h>
-#include <shlobj.h>
-#include <shobjidl.h>
 
 #include "InstallerKeys.h"
 #include "PayloadLayout.h"
@@ -25,48 +23,12 @@ const char kInstalled[] = "The program has been successfully installed\r\n\r\n"
                           "\"Programs\" of Windows \"Start\".";
 const char kCannotCreate[] = "Cannot create directory";
 
-std::string ProgramFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string program(path);
-    return program.substr(0, program.rfind('\\') + 1);
-}
-
 // The files the payload was packed from, on the host (drive Z: is the host's root).
 std::string PackedFile(const char* name) {
     std::string path = std::string("Z:") + KRZ_PAYLOAD_DIR + "/" + name;
     for (char& c : path)
         c = c == '/' ? '\\' : c;
     return path;
-}
-
-// A shortcut as the platform's shell link object reads it back.
-struct Link {
-    std::string target, description;
-};
-
-std::optional<Link> ReadLink(const std::string& file) {
-    std::optional<Link> link;
-    IShellLinkA* shell = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&shell))))
-        return link;
-    IPersistFile* persist = nullptr;
-    wchar_t wide[MAX_PATH];
-    if (SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) &&
-        MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH) &&
-        SUCCEEDED(persist->Load(wide, STGM_READ))) {
-        char text[MAX_PATH] = {};
-        link.emplace();
-        shell->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
-        link->target = text;
-        shell->GetDescription(text, sizeof text);
-        link->description = text;
-    }
-    if (persist)
-        persist->Release();
-    shell->Release();
-    return link;
 }
 
 // Every scenario starts with no installation recorded and with the user's Desktop and Programs
@@ -102,7 +64,8 @@ protected:
     std::string Installer() {
         const std::string copy = scratch_ / "krzsetup.exe";
         if (!ui::PathExists(copy)) {
-            EXPECT_TRUE(CopyFileA((ProgramFolder() + "krzsetup.exe").c_str(), copy.c_str(), TRUE));
+            EXPECT_TRUE(
+                CopyFileA((ui::ProgramFolder() + "krzsetup.exe").c_str(), copy.c_str(), TRUE));
         }
         return copy;
     }
@@ -151,9 +114,9 @@ protected:
     void ExpectRegistered(const std::string& folder) const {
         for (const std::string& place : {desktop_, programs_}) {
             SCOPED_TRACE(place);
-            const std::optional<Link> link = ReadLink(place + "\\KRZ.lnk");
+            const std::optional<ui::Shortcut> link = ui::ReadShortcut(place + "\\KRZ.lnk");
             ASSERT_TRUE(link);
-            EXPECT_EQ(link->target, folder + "\\KRZ.exe");
+            EXPECT_EQ(link->path, folder + "\\KRZ.exe");
             EXPECT_EQ(link->description, "Quorbelix");
         }
         EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, ""),
@@ -393,9 +356,9 @@ TEST_F(Install, DesktopFolderUnusable) {
         InstallInto(dialog, folder);
         ExpectFiles(folder);
         EXPECT_FALSE(ui::PathExists(desktop_ + "\\KRZ.lnk"));
-        const std::optional<Link> programs = ReadLink(programs_ + "\\KRZ.lnk");
+        const std::optional<ui::Shortcut> programs = ui::ReadShortcut(programs_ + "\\KRZ.lnk");
         ASSERT_TRUE(programs);
-        EXPECT_EQ(programs->target, folder + "\\KRZ.exe");
+        EXPECT_EQ(programs->path, folder + "\\KRZ.exe");
         EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, "Path"), folder);
         // No link at the root of the installer's drive, none in the missing Desktop.
         EXPECT_FALSE(ui::PathExists("C:\\KRZ.lnk"));

@@ -13,14 +13,6 @@ namespace {
 
 const char kTitle[] = "Setup Quorbelix";
 
-// The folder of this test program, where the build puts a copy of krzsetup.exe.
-std::string ProgramFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string program(path);
-    return program.substr(0, program.rfind('\\') + 1);
-}
-
 class SetupScenario : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -35,7 +27,7 @@ protected:
     // The installer copied into the scratch folder under `name`.
     std::string Installer(const std::string& name = "krzsetup.exe") {
         const std::string copy = folder_ / name;
-        EXPECT_TRUE(CopyFileA((ProgramFolder() + "krzsetup.exe").c_str(), copy.c_str(), FALSE));
+        EXPECT_TRUE(CopyFileA((ui::ProgramFolder() + "krzsetup.exe").c_str(), copy.c_str(), FALSE));
         return copy;
     }
 

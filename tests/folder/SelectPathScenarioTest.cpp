@@ -18,13 +18,6 @@ namespace {
 const char kNoDisk[] = "/nonexistent/krz-floppy";
 const char kDriveError[] = "Error Drive: A:\r\nCorrect and try again";
 
-std::string ProgramFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string program(path);
-    return program.substr(0, program.rfind('\\') + 1);
-}
-
 std::vector<std::string> Texts(const std::vector<ui::TreeItem>& items) {
     std::vector<std::string> texts;
     for (const ui::TreeItem& item : items)
@@ -61,7 +54,7 @@ protected:
     void Start(const std::string& installFolder) {
         setup_.reset();
         ui::SetRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, "Path", installFolder);
-        setup_ = std::make_unique<ui::Process>(ProgramFolder() + "..\\app\\krzsetup.exe", "",
+        setup_ = std::make_unique<ui::Process>(ui::ProgramFolder() + "..\\app\\krzsetup.exe", "",
                                                scratch_.Path(), std::initializer_list<int>{IDYES});
         main_ = setup_->WaitForDialog("Setup Quorbelix");
         setup_->WaitForMessageBox();

@@ -1,8 +1,8 @@
 #include "Shortcut.h"
 
 #include <objbase.h>
-#include <shlobj.h>
-#include <shobjidl.h>
+
+#include "ShortcutReader.h"
 
 #include <gtest/gtest.h>
 
@@ -13,47 +13,6 @@ namespace {
 
 bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// A shortcut file as the platform's shell link object loads it.
-struct Link {
-    bool loaded = false;
-    std::string path, description, workingDirectory, arguments, iconLocation;
-    int iconIndex = -1;
-    WORD hotkey = 0xffff;
-    int showCommand = -1;
-};
-
-Link Load(const std::string& file) {
-    Link link;
-    IShellLinkA* shell = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&shell))))
-        return link;
-    IPersistFile* persist = nullptr;
-    if (SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
-        wchar_t wide[1024];
-        MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, 1024);
-        if (SUCCEEDED(persist->Load(wide, STGM_READ))) {
-            link.loaded = true;
-            char text[1024];
-            shell->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
-            link.path = text;
-            shell->GetDescription(text, sizeof text);
-            link.description = text;
-            shell->GetWorkingDirectory(text, sizeof text);
-            link.workingDirectory = text;
-            shell->GetArguments(text, sizeof text);
-            link.arguments = text;
-            shell->GetIconLocation(text, sizeof text, &link.iconIndex);
-            link.iconLocation = text;
-            shell->GetHotkey(&link.hotkey);
-            shell->GetShowCmd(&link.showCommand);
-        }
-        persist->Release();
-    }
-    shell->Release();
-    return link;
 }
 
 // A run folder holding the target, a Desktop and a Programs folder, all below the temporary
@@ -90,16 +49,16 @@ TEST_F(ShortcutTest, DesktopAndProgramsLinksCarryTargetAndDescriptionOnly) {
     EXPECT_EQ(CreateShortcut(target_.c_str(), programs.c_str(), "Quorbelix"), S_OK);
     for (const std::string& file : {desktop, programs}) {
         SCOPED_TRACE(file);
-        const Link link = Load(file);
-        ASSERT_TRUE(link.loaded);
-        EXPECT_EQ(link.path, target_);
-        EXPECT_EQ(link.description, "Quorbelix");
-        EXPECT_EQ(link.workingDirectory, "");
-        EXPECT_EQ(link.arguments, "");
-        EXPECT_EQ(link.iconLocation, "");
-        EXPECT_EQ(link.iconIndex, 0);
-        EXPECT_EQ(link.hotkey, 0);
-        EXPECT_EQ(link.showCommand, SW_SHOWNORMAL);
+        const std::optional<ui::Shortcut> link = ui::ReadShortcut(file);
+        ASSERT_TRUE(link);
+        EXPECT_EQ(link->path, target_);
+        EXPECT_EQ(link->description, "Quorbelix");
+        EXPECT_EQ(link->workingDirectory, "");
+        EXPECT_EQ(link->arguments, "");
+        EXPECT_EQ(link->iconLocation, "");
+        EXPECT_EQ(link->iconIndex, 0);
+        EXPECT_EQ(link->hotkey, 0);
+        EXPECT_EQ(link->showCommand, SW_SHOWNORMAL);
     }
 }
 
@@ -109,7 +68,7 @@ TEST_F(ShortcutTest, AMissingFolderWritesNothingAndTheNextLinkIsWritten) {
     EXPECT_TRUE(FAILED(CreateShortcut(target_.c_str(), missing.c_str(), "Quorbelix")));
     EXPECT_FALSE(FileExists(root_ + "\\No Desktop"));
     EXPECT_EQ(CreateShortcut(target_.c_str(), programs.c_str(), "Quorbelix"), S_OK);
-    EXPECT_EQ(Load(programs).path, target_);
+    EXPECT_EQ(ui::ReadShortcut(programs).value_or(ui::Shortcut()).path, target_);
 }
 
 // The link path is converted into 260 units with its NUL: 259 characters fit, 260 are
@@ -125,7 +84,7 @@ TEST_F(ShortcutTest, LinkPathLimit) {
     ASSERT_EQ(fits.size(), 259u);
     EXPECT_EQ(CreateShortcut(target_.c_str(), fits.c_str(), "Quorbelix"), S_OK);
     EXPECT_TRUE(FileExists(fits));
-    EXPECT_EQ(Load(fits).path, target_);
+    EXPECT_EQ(ui::ReadShortcut(fits).value_or(ui::Shortcut()).path, target_);
     ASSERT_TRUE(DeleteFileA(fits.c_str()));
 
     for (std::size_t length : {260u, 261u, 400u}) {

@@ -364,4 +364,11 @@ ScopedWineDrive::~ScopedWineDrive() {
     }
 }
 
+std::string ProgramFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string program(path);
+    return program.substr(0, program.rfind('\\') + 1);
+}
+
 } // namespace ui

@@ -79,6 +79,9 @@ std::string ReadFileBytes(const std::string& path, Where where = {});
 void RemoveTree(const std::string& path, Where where = {});
 bool PathExists(const std::string& path);
 bool IsFolder(const std::string& path);
+// The folder of the running program, with a trailing backslash (the build puts the programs a
+// test starts next to it).
+std::string ProgramFolder();
 
 // A new empty folder under the temporary folder (or `parent`), removed with its contents when
 // the object goes away.

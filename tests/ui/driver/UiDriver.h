@@ -91,6 +91,7 @@
 #include "Process.h"
 #include "RemoteMemory.h"
 #include "Screen.h"
+#include "ShortcutReader.h"
 #include "TreeView.h"
 #include "Wait.h"
 #include "Window.h"
