@@ -92,24 +92,26 @@ public:
     }
 
     std::vector<ui::Window> Windows() const {
-        struct Search {
-            DWORD pid;
-            std::vector<ui::Window> found;
-        } search{id_, {}};
-        EnumWindows(
-            [](HWND hwnd, LPARAM param) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(param);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(hwnd, &pid);
-                if (pid == s->pid && IsWindowVisible(hwnd))
-                    s->found.push_back(ui::Window(hwnd));
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        Search search{id_, {}};
+        EnumWindows(Collect, reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
 
 private:
+    struct Search {
+        DWORD pid;
+        std::vector<ui::Window> found;
+    };
+    // The visible top-level windows of the program.
+    static BOOL CALLBACK Collect(HWND hwnd, LPARAM param) {
+        auto* search = reinterpret_cast<Search*>(param);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        if (pid == search->pid && IsWindowVisible(hwnd))
+            search->found.push_back(ui::Window(hwnd));
+        return TRUE;
+    }
+
     HANDLE job_ = nullptr;
     HANDLE process_ = nullptr;
     DWORD id_ = 0;
