@@ -44,7 +44,7 @@ configure() { # dir, extra cmake arguments...
     [ -f "$dir/CMakeCache.txt" ] || cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@"
 }
 
-echo "run: checking the Debian packages"
+echo "run: checking the Debian packages (installing any that are missing)"
 quietly "installing the packages (scripts/setup.sh)" "$top/scripts/setup.sh"
 echo "run: building the packer in $root/host"
 quietly "configuring the host build" configure "$root/host"
