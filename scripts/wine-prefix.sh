@@ -20,7 +20,7 @@ krz_prepare_prefix() {
 
 # krz_confine_prefix: for the main command's prefix (after krz_prepare_prefix), which a user
 # drives by hand. Its only drive is C: (Wine also maps the host's root as Z:, where an installer
-# running as root could write into the host's own folders); the user folders that Wine links to
+# running as root could write into the host's own folders); the folders that Wine links into
 # the host user's home (Desktop among them) become plain folders; and Wine's copies of its own
 # DLLs and programs lose their debugging sections (Wine's packages build them with debugging
 # information), which takes the prefix from about 700 MB to about 230 MB. The copies keep
@@ -31,7 +31,8 @@ krz_confine_prefix() {
     for link in "$dosdevices"/?:*; do
         case ${link##*/} in c:) ;; *) rm -f "$link" ;; esac
     done
-    find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -type l | while IFS= read -r link; do
+    # (Templates, deeper down, links to the home itself.)
+    find "$WINEPREFIX/drive_c" -type l | while IFS= read -r link; do
         rm -f "$link"
         mkdir -p "$link"
     done
