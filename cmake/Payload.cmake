@@ -1,5 +1,5 @@
 # The payload: the host-built packer compresses the four application files of
-# KRZ_PAYLOAD_DIR, in file-list order, into ${KRZ_PAYLOAD_BIN}; res/payload.rc embeds that
+# KRZ_PACKED_DIR (see Windows.cmake), in file-list order, into ${KRZ_PAYLOAD_BIN}; res/payload.rc embeds that
 # file as RCDATA 129. A target whose resource script includes "payload.rc" calls
 # krz_embed_payload(target).
 if(NOT KRZ_PACKER)
@@ -7,14 +7,18 @@ if(NOT KRZ_PACKER)
                         "-DKRZ_PACKER=<host build>/tools/krzpack (scripts/build.sh does both)")
 endif()
 
-set(KRZ_PAYLOAD_FILES ${KRZ_PAYLOAD_DIR}/KRZ.exe ${KRZ_PAYLOAD_DIR}/KRZ.hlp
-                      ${KRZ_PAYLOAD_DIR}/KRZ.cnt ${KRZ_PAYLOAD_DIR}/Uninstall.exe)
+set(KRZ_PAYLOAD_FILES ${KRZ_PACKED_DIR}/KRZ.exe ${KRZ_PACKED_DIR}/KRZ.hlp
+                      ${KRZ_PACKED_DIR}/KRZ.cnt ${KRZ_PACKED_DIR}/Uninstall.exe)
+set(krz_payload_depends ${KRZ_PACKER} ${KRZ_PAYLOAD_FILES})
+if(TARGET sample_uninstaller)
+    list(APPEND krz_payload_depends sample_uninstaller)
+endif()
 set(KRZ_PAYLOAD_BIN ${CMAKE_BINARY_DIR}/payload/payload.bin)
 add_custom_command(
     OUTPUT ${KRZ_PAYLOAD_BIN}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/payload
     COMMAND ${KRZ_PACKER} pack ${KRZ_PAYLOAD_BIN} ${KRZ_PAYLOAD_FILES}
-    DEPENDS ${KRZ_PACKER} ${KRZ_PAYLOAD_FILES}
+    DEPENDS ${krz_payload_depends}
     COMMENT "Packing the application files into payload/payload.bin"
     VERBATIM)
 add_custom_target(krz_payload_bin DEPENDS ${KRZ_PAYLOAD_BIN})

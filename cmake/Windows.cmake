@@ -10,6 +10,24 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
 set(KRZ_PACKER "" CACHE FILEPATH "Host-built packer (krzpack)")
 set(KRZ_PAYLOAD_DIR ${CMAKE_SOURCE_DIR}/sample CACHE PATH
     "Folder holding the four application files that the installer carries")
+# The sample's programs are i686 builds (sample/make-sample.sh). A build for another
+# architecture packs its own build of the sample's uninstaller instead, so that the installer it
+# makes can also be uninstalled where it runs (the x86_64 build under a 64-bit-only Wine).
+# KRZ_PACKED_DIR is the folder the payload is packed from.
+set(KRZ_PACKED_DIR ${KRZ_PAYLOAD_DIR})
+get_filename_component(krz_payload_dir ${KRZ_PAYLOAD_DIR} ABSOLUTE)
+if(krz_payload_dir STREQUAL "${CMAKE_SOURCE_DIR}/sample" AND
+   NOT CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    set(KRZ_PACKED_DIR ${CMAKE_BINARY_DIR}/sample)
+    add_executable(sample_uninstaller WIN32 ${CMAKE_SOURCE_DIR}/sample/src/Uninstall.c)
+    set_target_properties(sample_uninstaller PROPERTIES OUTPUT_NAME Uninstall
+                          RUNTIME_OUTPUT_DIRECTORY ${KRZ_PACKED_DIR})
+    target_link_libraries(sample_uninstaller PRIVATE ole32 uuid)
+    target_link_options(sample_uninstaller PRIVATE -s)
+    foreach(name KRZ.exe KRZ.hlp KRZ.cnt)
+        configure_file(${KRZ_PAYLOAD_DIR}/${name} ${KRZ_PACKED_DIR}/${name} COPYONLY)
+    endforeach()
+endif()
 include(${CMAKE_CURRENT_LIST_DIR}/Payload.cmake)
 
 # Every Windows program is linked statically, so it needs nothing beside the system's own DLLs.

@@ -122,6 +122,9 @@ INT_PTR CDialog::DialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     {
         CurrentMessageScope scope(*this, current);
         if (message == WM_INITDIALOG) {
+            // Placed before the dialog's own initialisation, so that a box it shows already
+            // appears over the dialog's final place.
+            CenterWindow();
             result = OnInitDialog();
             handled = true;
         } else {

@@ -2,7 +2,8 @@
 //
 // DoModal runs DialogBoxParamA with this object as the parameter; the one dialog procedure
 // keeps the object in the window's user data and hands every message to the message map.
-// The defaults: WM_INITDIALOG calls OnInitDialog (control binding and data exchange into the
+// The defaults: WM_INITDIALOG centres the dialog over its owner (on the screen when the owner
+// is hidden or there is none) and calls OnInitDialog (control binding and data exchange into the
 // controls); OK (IDOK, also Enter on a default OK button) calls OnOK, which exchanges the data
 // out of the controls and ends the dialog with IDOK; Cancel (IDCANCEL, also Esc and the close
 // box) calls OnCancel, which ends it with IDCANCEL. The help command (WM_HELP, F1, or a

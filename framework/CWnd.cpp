@@ -208,3 +208,25 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT flags) {
                        SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | flags);
     return TRUE;
 }
+
+void CWnd::CenterWindow() {
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoA(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor))
+        return;
+    const RECT area = monitor.rcWork;
+    RECT over = area;
+    const HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+    if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner))
+        ::GetWindowRect(owner, &over);
+    RECT r;
+    ::GetWindowRect(m_hWnd, &r);
+    const LONG width = r.right - r.left, height = r.bottom - r.top;
+    LONG left = over.left + (over.right - over.left - width) / 2;
+    LONG top = over.top + (over.bottom - over.top - height) / 2;
+    left = left + width > area.right ? area.right - width : left;
+    top = top + height > area.bottom ? area.bottom - height : top;
+    left = left < area.left ? area.left : left;
+    top = top < area.top ? area.top : top;
+    ::SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}

@@ -71,6 +71,9 @@ public:
     void ClientToScreen(POINT* point) const { ::ClientToScreen(m_hWnd, point); }
     void ClientToScreen(RECT* rect) const;
     void MoveWindow(const RECT& rect, BOOL repaint = TRUE);
+    // Centres the window over its owner when the owner is visible and not minimised, else on
+    // the work area of the screen the window is on; either way kept inside that work area.
+    void CenterWindow();
     void Invalidate(BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, erase); }
     void UpdateWindow() { ::UpdateWindow(m_hWnd); }
 

@@ -11,7 +11,7 @@ trap 'rm -rf "$work"' EXIT
 cc=i686-w64-mingw32-gcc-posix
 flags=(-O2 -s -mwindows -static -Wall -Wextra -Werror -Wl,--no-insert-timestamp)
 "$cc" "${flags[@]}" "$here/src/KrzApp.c" -o "$work/KRZ.exe" -lcomdlg32
-"$cc" "${flags[@]}" "$here/src/Uninstall.c" -o "$work/Uninstall.exe"
+"$cc" "${flags[@]}" "$here/src/Uninstall.c" -o "$work/Uninstall.exe" -lole32 -luuid
 c++ -std=c++17 -O2 -Wall -Wextra -Werror "$here/src/MakeHelp.cpp" -o "$work/MakeHelp"
 "$work/MakeHelp" "$work/KRZ.hlp"
 

@@ -1,100 +1,108 @@
 #!/usr/bin/env bash
-# The main command: installs what is missing, builds everything, then runs krzsetup.exe under
-# Wine in a prefix of its own inside the build folder (build/run/wineprefix), never the
-# user's own. With a display ($DISPLAY set) the installer shows there for the user to use.
-# Without one it runs on a virtual display, where the UI driver accepts the proposed folder,
-# presses OK and closes the finished dialog, saving pictures of the ready and the finished
-# dialog. Either way it then prints what was installed: the files with their sizes and time
-# stamps, the two shortcuts with their targets, and the two registry entries.
-# Usage: scripts/run.sh [build-root]   (default: build/)
+# The main command: builds what it runs (the packer, the x86_64 krzsetup.exe and the
+# walkthrough program), then runs krzsetup.exe under Wine in a prefix of its own,
+# build/run/wineprefix, never the user's own. With a display ($DISPLAY set) the installer shows
+# there for the user to use; without one it runs on a virtual display, where the walkthrough
+# program accepts the proposed folder, presses OK and closes the finished dialog, saving
+# pictures of the ready and the finished dialog. It then reports what this run did: the
+# installation (files, shortcuts, registry entries) and exit status 0, or one line saying why
+# nothing was installed and a nonzero status (3 Cancel, 4 No to the reinstall question, 5 the
+# installer could not show on the display, 1 the installer failed).
+#
+# --uninstall runs the uninstaller that the installation recorded (its UninstallString) the
+# same way, and prints what is left of the installation.
+#
+# Usage: scripts/run.sh [--uninstall] [build-root]   (default: build/)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-root=${1:-$top/build}
-
-"$top/scripts/setup.sh"
-"$top/scripts/build.sh" "$root"
-
-win=$root/win-x86_64
-exe=$win/app/krzsetup.exe
+action=install
+if [ "${1:-}" = --uninstall ]; then
+    action=uninstall
+    shift
+fi
+root=$(realpath -m "${1:-$top/build}")
 out=$root/run
-# wine-run takes its prefix from KRZ_WINEPREFIX; wineserver from WINEPREFIX.
-export KRZ_WINEPREFIX=$out/wineprefix WINEPREFIX=$out/wineprefix
-wine_run=$win/wine-run
+win=$root/win-x86_64
 mkdir -p "$out"
+log=$out/build.log
+: >"$log"
+
+# Runs a command with its output in the log; on failure shows the log and stops.
+quietly() { # what, command...
+    local what=$1
+    shift
+    if ! "$@" >>"$log" 2>&1; then
+        echo "run: $what failed:" >&2
+        tail -n 80 "$log" >&2
+        echo "run: (the whole output is in $log)" >&2
+        exit 1
+    fi
+}
+configure() { # dir, extra cmake arguments...
+    local dir=$1
+    shift
+    [ -f "$dir/CMakeCache.txt" ] || cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@"
+}
+
+echo "run: checking the Debian packages (installing any that are missing)"
+quietly "installing the packages (scripts/setup.sh)" "$top/scripts/setup.sh"
+echo "run: building the packer in $root/host"
+quietly "configuring the host build" configure "$root/host"
+quietly "building the packer" cmake --build "$root/host" --target krzpack -j "$(nproc)"
+echo "run: building krzsetup.exe and the walkthrough program in $win"
+quietly "configuring the x86_64 build" configure "$win" \
+    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-x86_64.cmake" -DKRZ_PACKER="$root/host/tools/krzpack"
+quietly "building krzsetup.exe" cmake --build "$win" --target krzsetup install_walkthrough \
+    -j "$(nproc)"
 
 . "$top/scripts/wine-prefix.sh"
-krz_prepare_prefix "$KRZ_WINEPREFIX"
-# Wine links the user's Desktop (and other folders) to the host user's home; here they are
-# plain folders, so the shortcuts stay inside the prefix.
-find "$KRZ_WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -type l | while IFS= read -r link; do
-    rm -f "$link"
-    mkdir -p "$link"
-done
-
-winpath() { # a host path as the prefix sees it (the host's root is drive Z:)
-    printf 'Z:%s' "$(realpath -m "$1" | tr / '\\')"
-}
-hostpath() { # a Windows path of the prefix as a host path
-    realpath -m "$("$wine_run" winepath -u "$1" 2>/dev/null | tr -d '\r')"
-}
-regvalue() { # key, value name: the text of a REG_SZ value, or nothing
-    "$wine_run" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
-        sed -n "s/^[[:space:]]*$2[[:space:]]\{1,\}REG_SZ[[:space:]]\{1,\}//p"
-}
+prefix=$out/wineprefix
+[ -f "$prefix/system.reg" ] || echo "run: making the Wine prefix $prefix (once)"
+quietly "making the Wine prefix" krz_prepare_prefix "$prefix"
+quietly "confining the Wine prefix to drive C:" krz_confine_prefix
+# The programs run from inside the prefix: it has no drive for the rest of the host.
+stage=$prefix/drive_c/krz-run
+mkdir -p "$stage"
+cp "$win/app/krzsetup.exe" "$win/tests/app/install_walkthrough.exe" "$stage/"
+cd "$prefix/drive_c"
+walkthrough='C:\krz-run\install_walkthrough.exe'
 
 if [ -n "${DISPLAY:-}" ]; then
-    echo "run: krzsetup.exe is on your display ($DISPLAY)"
-    "$wine_run" "$exe"
+    if ! xdotool getdisplaygeometry >/dev/null 2>&1; then
+        echo "run: cannot open the display $DISPLAY: nothing was run" >&2
+        exit 5
+    fi
+    echo "run: the ${action}er is on your display ($DISPLAY)"
+    how=watch
+    launch() { wine "$walkthrough" "$@"; }
 else
-    echo "run: no display; the installation runs on a virtual display"
-    rm -f "$out/ready.png" "$out/finished.png"
-    # Wine's own processes end before the virtual display does.
-    xvfb-run -a -s "-screen 0 800x600x24" sh -c '"$@"; status=$?; wineserver -w; exit $status' \
-        walkthrough "$wine_run" "$win/tests/app/install_walkthrough.exe" \
-        "$(winpath "$exe")" "$(winpath "$out/ready.bmp")" "$(winpath "$out/finished.bmp")"
-    for shot in ready finished; do
-        convert "$out/$shot.bmp" "$out/$shot.png" && rm -f "$out/$shot.bmp"
-        echo "run: screenshot of the $shot dialog: $out/$shot.png"
-    done
-fi
-wineserver -w
-
-current='HKLM\Software\Microsoft\Windows\CurrentVersion'
-app_paths="$current\\App Paths\\KRZ.EXE"
-uninstall="$current\\Uninstall\\Quorbelix"
-folder=$(regvalue "$app_paths" Path)
-if [ -z "$folder" ]; then
-    echo "run: no installation is recorded in the prefix $KRZ_WINEPREFIX"
-    exit 1
+    echo "run: no display; the ${action}er is walked through on a virtual display"
+    how=walk
+    launch() { # Wine's desktop process ends with the virtual display: its X error is no news
+        local status=0
+        xvfb-run -a -s "-screen 0 800x600x24" wine "$walkthrough" "$@" 2>"$out/stderr" ||
+            status=$?
+        grep -v '^X connection to .* broken' "$out/stderr" >&2 || true
+        return $status
+    }
 fi
 
-echo
-host_folder=$(hostpath "$folder")
-echo "Installed into $folder ($host_folder)"
-for name in KRZ.exe KRZ.hlp KRZ.cnt Uninstall.exe; do
-    file=$host_folder/$name
-    if [ -f "$file" ]; then
-        printf '  %-14s %9d bytes  modified %s\n' "$name" "$(stat -c %s "$file")" \
-            "$(date -r "$file" '+%Y-%m-%d %H:%M:%S %Z')"
-    else
-        printf '  %-14s missing\n' "$name"
+status=0
+if [ "$action" = install ]; then
+    shots=()
+    if [ $how = walk ]; then
+        rm -f "$out/ready.png" "$out/finished.png"
+        shots=('C:\krz-run\ready.bmp' 'C:\krz-run\finished.bmp')
+    fi
+    launch install $how 'C:\krz-run\krzsetup.exe' "${shots[@]}" || status=$?
+else
+    launch uninstall $how || status=$?
+fi
+
+for shot in ready finished; do
+    if [ -f "$stage/$shot.bmp" ]; then
+        convert "$stage/$shot.bmp" "$out/$shot.png" && rm -f "$stage/$shot.bmp"
+        echo "run: picture of the $shot dialog: $out/$shot.png"
     fi
 done
-
-echo
-shell_folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
-for place in Desktop Programs; do
-    dir=$(regvalue "$shell_folders" "$place")
-    link=$(hostpath "$dir")/KRZ.lnk
-    if [ -n "$dir" ] && [ -f "$link" ]; then
-        echo "$place shortcut $dir\\KRZ.lnk:"
-        lnkinfo "$link" | tr -d '\r' | grep -E '^[[:space:]]*(Local path|Description)[[:space:]]*:'
-    else
-        echo "$place shortcut: none"
-    fi
-done
-
-echo
-for key in "$app_paths" "$uninstall"; do
-    "$wine_run" reg query "$key" | tr -d '\r' | sed '/^$/d'
-done
+exit $status

@@ -210,6 +210,86 @@ TEST_F(Install, TrailingBackslashAndEnterInThePathEdit) {
     EXPECT_EQ(setup.WaitForExit(), 0u);
 }
 
+// Installed, then removed by the uninstaller that the installation recorded, started as the
+// system's list of programs starts it: nothing of the installation is left, and nothing else
+// is touched. A copy of the uninstaller outside the recorded folder removes nothing.
+TEST_F(Install, RecordedUninstallerRemovesTheInstallationAndNothingElse) {
+    const std::string folder = scratch_ / "Tessarin Software\\Quor belix";
+    const std::string mine = folder + "\\notes.txt", elsewhere = scratch_ / "Uninstall.exe";
+    for (const bool userFile : {true, false}) {
+        SCOPED_TRACE(userFile ? "a file of the user's own in the folder" : "nothing else there");
+        {
+            ui::Process setup(Installer(), "", scratch_.Path());
+            InstallInto(setup.WaitForDialog(kTitle), folder);
+        }
+        ExpectFiles(folder);
+        if (userFile) {
+            ui::WriteFileBytes(mine, "mine");
+            ui::WriteFileBytes(folder + "\\krz.tmp", "left by an interrupted run");
+            ASSERT_TRUE(CopyFileA((folder + "\\Uninstall.exe").c_str(), elsewhere.c_str(), FALSE));
+            ui::Process copy(elsewhere, "", scratch_.Path(), {IDOK});
+            EXPECT_NE(copy.WaitForExit(), 0u);
+            EXPECT_EQ(
+                copy.MessageBoxes().at(0).text.rfind("Quorbelix is not recorded as installed", 0),
+                0u);
+            ExpectRegistered(folder);
+            ASSERT_TRUE(ui::PathExists(folder + "\\KRZ.exe"));
+        }
+
+        std::string command =
+            *ui::ReadRegistryString(HKEY_LOCAL_MACHINE, keys::kUninstallEntry, "UninstallString");
+        ASSERT_EQ(command.front(), '"');
+        ui::Process uninstall(command.substr(1, command.size() - 2), "", scratch_.Path(),
+                              {IDYES, IDOK});
+        EXPECT_EQ(uninstall.WaitForExit(), 0u);
+        EXPECT_EQ(uninstall.MessageBoxes().at(1).text, "Quorbelix has been removed.");
+        for (const char* name : {"KRZ.exe", "KRZ.hlp", "KRZ.cnt", "Uninstall.exe", "krz.tmp"})
+            EXPECT_FALSE(ui::PathExists(folder + "\\" + name)) << name;
+        ExpectNothingRegistered();
+        if (userFile) {
+            EXPECT_EQ(ui::ReadFileBytes(mine), "mine");
+            ui::RemoveTree(mine);
+        } else {
+            EXPECT_FALSE(ui::PathExists(folder));
+        }
+    }
+}
+
+// The main command's exit status comes from its walkthrough program: 0 when this run
+// installed, 3 after Cancel, 4 after No to the reinstall question.
+TEST_F(Install, MainCommandStatusSaysWhatThisRunDid) {
+    struct Cleanup {
+        ~Cleanup() { ui::RemoveTree("C:\\Program Files\\Tessarin Software"); }
+    } cleanup;
+    const std::string walkthrough = ui::ProgramFolder() + "install_walkthrough.exe";
+    const std::string installer = "\"" + Installer() + "\"";
+    // The installer's own window or box with this title, once it has shown for as long as a
+    // person takes to answer it (the program looks at the windows every 20 ms).
+    const auto shown = [](const char* className, const char* title) {
+        HWND found = nullptr;
+        EXPECT_TRUE(ui::WaitUntil([&] {
+            found = FindWindowA(className, title);
+            return found && IsWindowVisible(found);
+        }));
+        Sleep(1000);
+        return ui::Window(found);
+    };
+    {
+        ui::Process run(walkthrough, "install walk " + installer, scratch_.Path());
+        EXPECT_EQ(run.WaitForExit(60000), 0u);
+    }
+    ExpectRegistered("C:\\Program Files\\Tessarin Software\\Quorbelix");
+    {
+        ui::Process run(walkthrough, "install watch " + installer, scratch_.Path());
+        PostMessageA(shown("#32770", "krzsetup").Handle(), WM_COMMAND, IDNO, 0);
+        EXPECT_EQ(run.WaitForExit(), 4u);
+    }
+    RemoveEntries();
+    ui::Process run(walkthrough, "install watch " + installer, scratch_.Path());
+    shown("#32770", kTitle).Item(IDCANCEL).Click();
+    EXPECT_EQ(run.WaitForExit(), 3u);
+}
+
 // One installer through every folder it cannot make, each time back in the ready state, and
 // then through a deep folder that it makes: OK after a failure runs the whole installation.
 TEST_F(Install, FolderCreation) {

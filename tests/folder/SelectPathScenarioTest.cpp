@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -102,6 +103,14 @@ TEST_F(SelectPath, OpensOnAnExistingFolderLaidOutAsItsTemplateAndGivesTheFolderB
 
     EXPECT_TRUE(pick_.HasStyle(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME));
     EXPECT_EQ(pick_.Owner(), main_);
+    // Centred: the main dialog on the screen's work area, this dialog over the main dialog.
+    RECT area;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0));
+    for (const auto& [inner, outer] :
+         {std::pair{main_.Rect(), area}, {pick_.Rect(), main_.Rect()}}) {
+        EXPECT_NEAR(inner.left + inner.right, outer.left + outer.right, 1);
+        EXPECT_NEAR(inner.top + inner.bottom, outer.top + outer.bottom, 1);
+    }
     const RECT size = ui::DialogUnitsToPixels(0, 0, 233, 183, "MS Sans Serif", 8);
     EXPECT_EQ(pick_.ClientSize().cx, size.right);
     EXPECT_EQ(pick_.ClientSize().cy, size.bottom);
