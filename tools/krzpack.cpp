@@ -43,33 +43,35 @@ int Extract(const std::vector<std::string>&, const Options&);
 
 const Command kCommands[] = {
     {"build", "OUTPUT STUB KRZ.exe KRZ.hlp KRZ.cnt Uninstall.exe",
-     "Writes a complete installer to OUTPUT: STUB (the installer without its payload) with\n"
-     "the four application files, given in this order under any names, compressed into its\n"
-     "payload resource. An existing OUTPUT is replaced.\n",
+     "Writes a complete installer to OUTPUT: STUB (the installer without\n"
+     "its payload) carrying the four application files, given in this order\n"
+     "under any names, compressed. An existing OUTPUT is replaced.\n",
      Build, false},
     {"pack", "OUTPUT KRZ.exe KRZ.hlp KRZ.cnt Uninstall.exe",
-     "Compresses the four application files, in this order, into the installer's payload\n"
-     "alone and writes it to OUTPUT. An existing OUTPUT is replaced.\n",
+     "Compresses the four application files, in this order, into the\n"
+     "installer's payload alone and writes it to OUTPUT. An existing OUTPUT\n"
+     "is replaced.\n",
      Pack, false},
     {"list", "FILE",
-     "Prints each entry of the payload of FILE: target name, body length, expanded size.\n", List,
-     false},
+     "Prints each entry of the payload of FILE: target name, body length,\n"
+     "expanded size.\n",
+     List, false},
     {"verify", "FILE [KRZ.exe KRZ.hlp KRZ.cnt Uninstall.exe]",
-     "Checks that FILE is whole (an installer's every section and its signature's\n"
-     "certificates lie within the file), expands every entry of its payload and checks it\n"
-     "against its header and, when the four source files are given, against them.\n",
+     "Checks that the installer FILE is whole (its every section and the\n"
+     "certificates of a signature lie within the file), expands every entry\n"
+     "of its payload and checks it against its header and, when the four\n"
+     "source files are given, against them.\n",
      Verify, false},
     {"extract", "[--force] FILE DIRECTORY",
-     "Expands the four files of the payload of FILE into the existing DIRECTORY under their\n"
-     "target names: all of them or, on any failure, none. Files already there are replaced\n"
-     "only with --force.\n",
+     "Expands the four files of the payload of FILE into the existing\n"
+     "DIRECTORY under their target names: all of them or, on any failure,\n"
+     "none. Files already there are replaced only with --force.\n",
      Extract, true},
 };
 
-const char kFooter[] =
-    "FILE is a payload written by pack, or an installer (PE32 or PE32+, signed or not) that\n"
-    "carries the payload as its RCDATA resource 129.\n"
-    "Exit status: 0 success, 1 failure, 2 usage error.\n";
+const char kFooter[] = "FILE is a payload written by pack, or an installer (PE32 or PE32+, signed\n"
+                       "or not) that carries the payload as its RCDATA resource 129.\n"
+                       "Exit status: 0 success, 1 failure, 2 usage error.\n";
 
 std::string Synopsis(const Command& c) {
     return std::string("  krzpack ") + c.name + " " + c.synopsis + "\n";
@@ -318,8 +320,9 @@ int Extract(const std::vector<std::string>& args, const Options& options) {
     if (!S_ISDIR(st.st_mode))
         return Fail(folder + ": not a folder");
     std::vector<std::string> paths, existing;
+    const std::string prefix = folder.back() == '/' ? folder : folder + "/";
     for (const char* name : payload::kFileList) {
-        paths.push_back(folder + "/" + name);
+        paths.push_back(prefix + name);
         if (lstat(paths.back().c_str(), &st) != 0)
             continue;
         if (S_ISDIR(st.st_mode))
