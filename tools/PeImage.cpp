@@ -24,8 +24,6 @@ void Put32(std::uint8_t* p, std::uint32_t value) {
 
 namespace {
 
-constexpr unsigned kMaxSections = 96;
-
 bool Has(std::size_t size, std::uint64_t offset, std::uint64_t length) {
     return offset <= size && length <= size - offset;
 }
@@ -88,9 +86,10 @@ bool ReadHeaders(const std::uint8_t* image, std::size_t size, Headers& h, std::s
         s.characteristics = Get32(image + s.header + 36);
         // Sections follow each other in address order without overlapping.
         const std::uint64_t span = s.virtualSize ? s.virtualSize : s.rawSize;
-        if (s.virtualAddress < nextAddress)
+        const std::uint64_t end = std::uint64_t(s.virtualAddress) + span;
+        if (s.virtualAddress < nextAddress || end > 0xFFFFFFFF)
             return false;
-        nextAddress = std::uint64_t(s.virtualAddress) + span;
+        nextAddress = end;
         h.sections.push_back(s);
     }
     error.clear();

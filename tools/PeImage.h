@@ -26,6 +26,9 @@ constexpr unsigned kCertificateDirectory = 4; // a file offset, not an address
 constexpr unsigned kRelocationDirectory = 5;
 constexpr unsigned kDebugDirectory = 6;
 
+// No more sections than the resource reader takes.
+constexpr std::size_t kMaxSections = 96;
+
 constexpr std::uint32_t kDiscardable = 0x02000000;
 constexpr std::uint32_t kInitializedData = 0x00000040;
 

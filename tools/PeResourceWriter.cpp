@@ -267,6 +267,9 @@ public:
             h.SectionTable() + 40 * h.sections.size() > h.sizeOfHeaders ||
             h.sections.front().virtualAddress < h.sizeOfHeaders)
             return Fail("damaged or incomplete PE headers");
+        for (const Section& s : h.sections)
+            if (s.rawSize != 0 && s.rawOffset < h.sizeOfHeaders)
+                return Fail(std::string("section ") + s.name + " overlaps the headers");
         std::uint32_t rva, size;
         DataDirectory(m_image.data(), m_headers, kCertificateDirectory, rva, size);
         if (size != 0)
@@ -375,8 +378,8 @@ private:
     bool PlanNewSection() {
         const Headers& h = m_headers;
         const std::size_t header = h.SectionTable() + 40 * h.sections.size();
-        std::uint64_t rawEnd = 0, addressEnd = 0;
-        bool room = header + 40 <= h.sizeOfHeaders;
+        std::uint64_t rawEnd = h.sizeOfHeaders, addressEnd = 0;
+        bool room = header + 40 <= h.sizeOfHeaders && h.sections.size() < kMaxSections;
         for (const Section& s : h.sections) {
             if (s.rawSize != 0) {
                 rawEnd = std::max<std::uint64_t>(rawEnd, std::uint64_t(s.rawOffset) + s.rawSize);
@@ -389,6 +392,8 @@ private:
             room = m_image[header + i] == 0;
         if (!room)
             return Fail("the executable has no resources and no room for another section header");
+        if (AlignUp(addressEnd, h.sectionAlignment) >= 0xFFFFFFFF)
+            return Fail("the image would outgrow its 32-bit addresses");
         m_plan.rva = std::uint32_t(AlignUp(addressEnd, h.sectionAlignment));
         m_plan.rawAt = std::size_t(AlignUp(rawEnd, h.fileAlignment));
         m_plan.oldEnd = m_plan.rva;
@@ -436,6 +441,15 @@ private:
             if (address >= m_plan.oldEnd && m_plan.section >= 0)
                 Put32(field, std::uint32_t(address + addressDelta));
         };
+
+        // Every address stays within the image's 32 bits.
+        std::uint64_t lastEnd = std::uint64_t(m_plan.rva) + section.size();
+        if (m_plan.section >= 0)
+            for (std::size_t i = std::size_t(m_plan.section) + 1; i < h.sections.size(); ++i)
+                lastEnd = std::uint64_t(std::int64_t(h.sections[i].virtualAddress) + addressDelta) +
+                          Span(h.sections[i]);
+        if (AlignUp(lastEnd, h.sectionAlignment) > 0xFFFFFFFF)
+            return Fail("the image would outgrow its 32-bit addresses");
 
         std::uint8_t* table = &out[h.SectionTable()];
         std::uint64_t imageEnd = 0;
