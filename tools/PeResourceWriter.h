@@ -16,8 +16,9 @@ namespace pe {
 // done when they are discardable or the base relocations, and refused otherwise. The section
 // sizes, the resource, relocation and debug directories, SizeOfImage, SizeOfInitializedData,
 // the symbol table's place and the checksum (when the image has one) are brought up to date.
-// A signed image is refused: its signature would no longer match. The result depends only
-// on the image's contents and `data`, not on how its resource section was laid out.
+// A signed image is refused: its signature would no longer match. The resource section is
+// laid out the same way whatever its old layout, so putting a resource into a result gives
+// the bytes that putting it into the original gives.
 bool PutResource(const std::vector<std::uint8_t>& image, unsigned type, unsigned name,
                  unsigned language, const std::vector<std::uint8_t>& data,
                  std::vector<std::uint8_t>& out, std::string& error);
