@@ -1,13 +1,16 @@
 #!/bin/sh
-# An installer signed afterwards, as a release is (scripts/sign.sh with a throwaway certificate
-# made here): it is listed, verified (whole, and against its source files) and extracted as
-# before; a copy cut inside its certificate table is not whole; and it is refused as a stub.
-# Usage: signed-installer.sh krzpack krzsetup.exe payload-folder sign.sh
+# The built installer as a release engineer meets it. It is the stub with the payload put in:
+# krzpack build makes the same bytes from the stub. Signed afterwards (scripts/sign.sh with a
+# throwaway certificate made here), it is listed, verified (whole, and against its source
+# files) and extracted as before; a copy cut inside its certificate table is not whole; and
+# it is refused as a stub.
+# Usage: signed-installer.sh krzpack krzsetup.exe krzsetup-stub.exe payload-folder sign.sh
 set -eu
 krzpack=$1
 installer=$2
-files=$3
-sign=$4
+stub=$3
+files=$4
+sign=$5
 work=$(mktemp -d "$PWD/signed-installer.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -16,6 +19,9 @@ fail() {
     exit 1
 }
 set -- "$files/KRZ.exe" "$files/KRZ.hlp" "$files/KRZ.cnt" "$files/Uninstall.exe"
+
+"$krzpack" build rebuilt.exe "$stub" "$@"
+cmp rebuilt.exe "$installer" || fail "krzpack build makes another installer from the stub"
 
 openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 1 \
     -subj "/CN=Throwaway test signer" 2>/dev/null
