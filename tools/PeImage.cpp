@@ -115,6 +115,20 @@ int SectionOf(const Headers& h, std::uint32_t rva) {
     return -1;
 }
 
+bool MapAddress(const Headers& h, std::size_t fileSize, std::uint64_t rva, std::uint64_t length,
+                std::size_t& offset) {
+    const int i = rva > 0xFFFFFFFF ? -1 : SectionOf(h, std::uint32_t(rva));
+    if (i < 0)
+        return false;
+    const Section& s = h.sections[std::size_t(i)];
+    const std::uint64_t inSection = rva - s.virtualAddress;
+    if (inSection > s.rawSize || length > s.rawSize - inSection ||
+        !Has(fileSize, s.rawOffset + inSection, length))
+        return false;
+    offset = std::size_t(s.rawOffset + inSection);
+    return true;
+}
+
 bool CheckExtent(const std::uint8_t* image, std::size_t size, const Headers& h,
                  std::string& error) {
     if (h.sizeOfHeaders > size) {

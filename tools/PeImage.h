@@ -64,6 +64,11 @@ void DataDirectory(const std::uint8_t* image, const Headers& headers, unsigned i
 // The index of the section whose address range holds `rva`, or -1.
 int SectionOf(const Headers& headers, std::uint32_t rva);
 
+// The file offset of `length` bytes at `rva`, when they lie in one section's data within a
+// file of `fileSize` bytes.
+bool MapAddress(const Headers& headers, std::size_t fileSize, std::uint64_t rva,
+                std::uint64_t length, std::size_t& offset);
+
 // True when the file is long enough for the whole image: the headers, every section's data
 // and the certificate table of a signed file. Otherwise `error` says what is cut short.
 bool CheckExtent(const std::uint8_t* image, std::size_t size, const Headers& headers,

@@ -62,17 +62,8 @@ public:
     }
 
 private:
-    // File offset of `length` bytes at `rva`, when they lie in one section's data.
     bool Map(std::uint64_t rva, std::uint64_t length, std::size_t& offset) const {
-        const int i = rva > 0xFFFFFFFF ? -1 : SectionOf(m_headers, std::uint32_t(rva));
-        if (i < 0)
-            return false;
-        const Section& s = m_headers.sections[std::size_t(i)];
-        const std::uint64_t inSection = rva - s.virtualAddress;
-        if (inSection > s.rawSize || length > s.rawSize - inSection)
-            return false;
-        offset = std::size_t(s.rawOffset + inSection);
-        return offset <= m_image.size() && length <= m_image.size() - offset;
+        return MapAddress(m_headers, m_image.size(), rva, length, offset);
     }
 
     bool ReadDirectory(std::uint32_t at, int level, Tree& directory) {
@@ -358,7 +349,7 @@ private:
         std::size_t at;
         if (size == 0)
             return true;
-        if (!MapOld(rva, size, at))
+        if (!MapAddress(m_headers, m_image.size(), rva, size, at))
             return Fail("damaged base relocations");
         for (std::size_t done = 0; done + 8 <= size;) {
             const std::uint32_t page = Get32(&m_image[at + done]);
@@ -397,18 +388,6 @@ private:
         m_plan.rva = std::uint32_t(AlignUp(addressEnd, h.sectionAlignment));
         m_plan.rawAt = std::size_t(AlignUp(rawEnd, h.fileAlignment));
         m_plan.oldEnd = m_plan.rva;
-        return true;
-    }
-
-    bool MapOld(std::uint32_t rva, std::uint32_t length, std::size_t& offset) const {
-        const int i = SectionOf(m_headers, rva);
-        if (i < 0)
-            return false;
-        const Section& s = At(i);
-        const std::uint32_t inSection = rva - s.virtualAddress;
-        if (inSection > s.rawSize || length > s.rawSize - inSection)
-            return false;
-        offset = s.rawOffset + inSection;
         return true;
     }
 
@@ -507,7 +486,7 @@ private:
         if (size == 0 || rva == 0)
             return true;
         std::size_t at;
-        if (!MapOld(rva, size, at))
+        if (!MapAddress(m_headers, m_image.size(), rva, size, at))
             return Fail("damaged debug directory");
         if (at >= m_plan.rawAt + m_plan.rawOld)
             at = std::size_t(std::int64_t(at) + rawDelta);
