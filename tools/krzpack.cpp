@@ -145,11 +145,11 @@ bool WriteTemporary(const std::string& path, const Bytes& bytes, mode_t mode,
     const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode);
     std::FILE* f = fd < 0 ? nullptr : fdopen(fd, "wb");
     if (!f) {
+        error = path + ": " + std::strerror(errno);
         if (fd >= 0) {
             close(fd);
             std::remove(temporary.c_str());
         }
-        error = path + ": " + std::strerror(errno);
         temporary.clear();
         return false;
     }
@@ -164,10 +164,10 @@ bool WriteTemporary(const std::string& path, const Bytes& bytes, mode_t mode,
     return true;
 }
 
-// Writes every file or none. All are written under temporary names first; then each existing
-// file is moved aside and its new content renamed into place. A failure on the way puts
-// everything back as it was.
-// Programs are written executable, as a linker writes them.
+// Writes every file or none (`mode` 0777 for programs, as a linker writes them). All are
+// written under temporary names first; then each existing file is moved aside and its new
+// content renamed into place. A failure on the way puts everything back as it was; a folder
+// in the way is a failure.
 bool WriteAll(const std::vector<std::string>& paths, const std::vector<Bytes>& contents,
               std::string& error, mode_t mode = 0666) {
     std::vector<std::string> temporaries(paths.size()), asides(paths.size());
@@ -178,6 +178,11 @@ bool WriteAll(const std::vector<std::string>& paths, const std::vector<Bytes>& c
     for (; ok && placed < paths.size(); ++placed) {
         struct stat st;
         if (lstat(paths[placed].c_str(), &st) == 0) {
+            if (S_ISDIR(st.st_mode)) {
+                error = paths[placed] + ": is a folder";
+                ok = false;
+                break;
+            }
             asides[placed] = Temporary(paths[placed], "old");
             if (std::rename(paths[placed].c_str(), asides[placed].c_str()) != 0) {
                 error = paths[placed] + ": " + std::strerror(errno);

@@ -417,6 +417,11 @@ TEST_F(Krzpack, RefusalsLeaveEverythingAsItWas) {
     expectFailure("build '" + installer + "' '" + kRealExecutable + "'" + sources,
                   Path("help.cnt") + " is empty");
 
+    ASSERT_EQ(std::system(("mkdir '" + Path("taken") + "'").c_str()), 0);
+    expectFailure("build '" + Path("taken") + "' '" + kRealExecutable + "'" + Samples(),
+                  Path("taken") + ": is a folder");
+    EXPECT_TRUE(Listing("taken").empty());
+
     // An installer cut short behind its resource section is not whole.
     ASSERT_EQ(Run("build '" + installer + "' '" + kRealExecutable + "'" + Samples()), 0) << m_err;
     Bytes cut = ReadFile(installer);
@@ -434,7 +439,7 @@ TEST_F(Krzpack, RefusalsLeaveEverythingAsItWas) {
         EXPECT_EQ(message.find("Usage"), std::string::npos) << message;
     }
     EXPECT_EQ(Listing(), (std::vector<std::string>{"cut.exe", "help.cnt", "notes.txt", "out",
-                                                   "payload.bin", "setup.exe"}));
+                                                   "payload.bin", "setup.exe", "taken"}));
 }
 
 TEST_F(Krzpack, FailuresLeaveNoOutput) {
