@@ -1,6 +1,8 @@
-// The packer's reading side on arbitrary files: locating the payload in an executable (or
-// taking the file as a payload), walking and expanding it. Nothing may read outside the file.
+// The packer on arbitrary files: locating the payload in an executable (or taking the file as
+// a payload), walking and expanding it, and putting a payload into the file as into a stub.
+// Nothing may read outside the file; the writer refuses or writes an image that reads back.
 #include "Packer.h"
+#include "PeResourceWriter.h"
 #include "PeResources.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -10,8 +12,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             pe::Error::none &&
         (resource.offset > size || resource.size > size - resource.offset))
         __builtin_trap();
-    packer::Located located;
     std::string error;
+    packer::Bytes written;
+    if (!pe::PutResource(file, 10, 129, 1033, {1, 2, 3}, written, error) &&
+        error.rfind("internal error", 0) == 0)
+        __builtin_trap();
+    packer::CheckWholeFile(file, error);
+    packer::Located located;
     if (!packer::LocatePayload(file, located, error))
         return 0;
     if (located.offset > size || located.size > size - located.offset)

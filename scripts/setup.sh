@@ -7,7 +7,7 @@ packages=(
     cmake make g++ clang libclang-rt-14-dev clang-format
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     wine wine64 fonts-wine xvfb xauth xdotool imagemagick
-    googletest mscompress liblnk-utils osslsigncode
+    googletest mscompress liblnk-utils osslsigncode openssl
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "Packer.h"
 
 #include "PayloadLayout.h"
+#include "PeImage.h"
 #include "PeResources.h"
 #include "Szdd.h"
 
@@ -16,7 +17,8 @@ std::string Entry(std::size_t index) {
 
 } // namespace
 
-bool BuildPayload(const std::vector<Bytes>& files, Bytes& payload, std::string& error) {
+bool BuildPayload(const std::vector<Bytes>& files, Bytes& payload, std::string& error,
+                  const std::vector<std::string>& names) {
     if (files.size() != std::size_t(payload::kFileCount)) {
         error = "expected " + std::to_string(payload::kFileCount) + " files, got " +
                 std::to_string(files.size());
@@ -24,7 +26,7 @@ bool BuildPayload(const std::vector<Bytes>& files, Bytes& payload, std::string& 
     }
     std::vector<Bytes> compressed;
     for (std::size_t i = 0; i < files.size(); ++i) {
-        const std::string name = payload::kFileList[i];
+        const std::string name = i < names.size() ? names[i] : payload::kFileList[i];
         if (files[i].empty()) {
             error = name + " is empty; the installer cannot install an empty file";
             return false;
@@ -67,11 +69,16 @@ bool LocatePayload(const Bytes& file, Located& located, std::string& error) {
     // no executable has there.
     const bool payloadFile =
         file.size() >= 8 && std::memcmp(file.data() + 4, szdd::kSignature + 4, 4) == 0;
-    if (payloadFile || !pe::LooksLikeExecutable(file.data(), file.size())) {
-        located.offset = 0;
+    located = Located();
+    if (payloadFile) {
         located.size = file.size();
         located.description = "payload file, " + std::to_string(file.size()) + " bytes";
         return true;
+    }
+    if (!pe::LooksLikeExecutable(file.data(), file.size())) {
+        error = "neither an installer (no MZ header) nor a payload (no compressed file at its "
+                "start)";
+        return false;
     }
     pe::Resource resource;
     const pe::Error e =
@@ -89,7 +96,25 @@ bool LocatePayload(const Bytes& file, Located& located, std::string& error) {
                           " language " + std::to_string(resource.language) + " at offset " +
                           std::to_string(resource.offset) + ", " + std::to_string(resource.size) +
                           " bytes";
+    located.executable = true;
+    pe::Headers headers;
+    std::uint32_t certificates, certificatesSize;
+    if (pe::ReadHeaders(file.data(), file.size(), headers, error)) {
+        pe::DataDirectory(file.data(), headers, pe::kCertificateDirectory, certificates,
+                          certificatesSize);
+        if (certificatesSize != 0)
+            located.description += ", signed";
+    }
+    error.clear();
     return true;
+}
+
+bool CheckWholeFile(const Bytes& file, std::string& error) {
+    if (!pe::LooksLikeExecutable(file.data(), file.size()))
+        return true;
+    pe::Headers headers;
+    return pe::ReadHeaders(file.data(), file.size(), headers, error) &&
+           pe::CheckExtent(file.data(), file.size(), headers, error);
 }
 
 bool ReadEntries(const std::uint8_t* data, std::size_t size, std::vector<EntryInfo>& entries,

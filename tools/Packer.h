@@ -17,9 +17,11 @@ constexpr std::size_t kExpansionLimit = 2000000;
 
 // Compresses the four application files (in file-list order) into a payload: their entries,
 // then the end marker. Refuses a wrong number of files, empty files (the installer cannot
-// tell their expansion from a failure) and files over kExpansionLimit. Checks the payload by
-// expanding it again before returning it.
-bool BuildPayload(const std::vector<Bytes>& files, Bytes& payload, std::string& error);
+// tell their expansion from a failure) and files over kExpansionLimit; errors name a file by
+// its entry in `names` (the user's name for it) or, without names, by its target name. Checks
+// the payload by expanding it again before returning it.
+bool BuildPayload(const std::vector<Bytes>& files, Bytes& payload, std::string& error,
+                  const std::vector<std::string>& names = {});
 
 // Where a payload lies inside a file: the whole of a payload file, or resource 129 of an
 // installer executable.
@@ -27,9 +29,15 @@ struct Located {
     std::size_t offset = 0;
     std::size_t size = 0;
     std::string description; // what was found, for the listing
+    bool executable = false;
 };
 
+// Fails for a file that is neither: no MZ header, and no compressed file at the start.
 bool LocatePayload(const Bytes& file, Located& located, std::string& error);
+
+// For an executable: the file holds the whole image, every section's data and the certificate
+// table of a signed file (a file cut short fails). A payload file passes.
+bool CheckWholeFile(const Bytes& file, std::string& error);
 
 struct EntryInfo {
     std::size_t offset = 0;       // of its length field in the payload

@@ -1,12 +1,16 @@
-// krzpack: builds the installer's payload from the application's four files, and lists,
-// verifies and extracts the payload of a payload file or of a built installer.
+// krzpack: builds the installer from its stub and the application's four files, builds the
+// payload alone, and lists, verifies and extracts the payload of a payload file or of a built
+// installer.
 #include "Packer.h"
 #include "PayloadLayout.h"
+#include "PeResourceWriter.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -14,35 +18,97 @@ namespace {
 
 using packer::Bytes;
 
-const char kUsage[] =
-    "Usage:\n"
-    "  krzpack pack OUTPUT KRZ.exe KRZ.hlp KRZ.cnt Uninstall.exe\n"
-    "  krzpack list FILE\n"
-    "  krzpack verify FILE [KRZ.exe KRZ.hlp KRZ.cnt Uninstall.exe]\n"
-    "  krzpack extract FILE DIRECTORY\n"
-    "  krzpack --help\n"
-    "\n"
-    "pack     compresses the four application files, in this order, into the installer's\n"
-    "         payload and writes it to OUTPUT.\n"
-    "list     prints each entry of the payload: target name, body length, expanded size.\n"
-    "verify   expands every entry and checks it against its header and, when the four\n"
-    "         source files are given, against them.\n"
-    "extract  expands the four files into DIRECTORY under their target names.\n"
-    "\n"
-    "FILE is a payload written by pack, or an installer executable (PE32 or PE32+) that\n"
-    "carries the payload as its RCDATA resource 129.\n"
-    "Exit status: 0 success, 1 failure, 2 usage error.\n";
-
 constexpr int kFailure = 1;
 constexpr int kUsageError = 2;
+
+struct Options {
+    bool force = false;
+};
+
+using Run = int (*)(const std::vector<std::string>& operands, const Options& options);
+
+struct Command {
+    const char* name;
+    const char* synopsis; // after "krzpack NAME "
+    const char* help;
+    Run run;
+    bool takesForce;
+};
+
+int Build(const std::vector<std::string>&, const Options&);
+int Pack(const std::vector<std::string>&, const Options&);
+int List(const std::vector<std::string>&, const Options&);
+int Verify(const std::vector<std::string>&, const Options&);
+int Extract(const std::vector<std::string>&, const Options&);
+
+const Command kCommands[] = {
+    {"build", "OUTPUT STUB KRZ.exe KRZ.hlp KRZ.cnt Uninstall.exe",
+     "Writes a complete installer to OUTPUT: STUB (the installer without\n"
+     "its payload) carrying the four application files, given in this order\n"
+     "under any names, compressed. An existing OUTPUT is replaced.\n",
+     Build, false},
+    {"pack", "OUTPUT KRZ.exe KRZ.hlp KRZ.cnt Uninstall.exe",
+     "Compresses the four application files, in this order, into the\n"
+     "installer's payload alone and writes it to OUTPUT. An existing OUTPUT\n"
+     "is replaced.\n",
+     Pack, false},
+    {"list", "FILE",
+     "Prints each entry of the payload of FILE: target name, body length,\n"
+     "expanded size.\n",
+     List, false},
+    {"verify", "FILE [KRZ.exe KRZ.hlp KRZ.cnt Uninstall.exe]",
+     "Checks that the installer FILE is whole (its every section and the\n"
+     "certificates of a signature lie within the file), expands every entry\n"
+     "of its payload and checks it against its header and, when the four\n"
+     "source files are given, against them.\n",
+     Verify, false},
+    {"extract", "[--force] FILE DIRECTORY",
+     "Expands the four files of the payload of FILE into the existing\n"
+     "DIRECTORY under their target names: all of them or, on any failure,\n"
+     "none. Files already there are replaced only with --force.\n",
+     Extract, true},
+};
+
+const char kFooter[] = "FILE is a payload written by pack, or an installer (PE32 or PE32+, signed\n"
+                       "or not) that carries the payload as its RCDATA resource 129.\n"
+                       "Exit status: 0 success, 1 failure, 2 usage error.\n";
+
+std::string Synopsis(const Command& c) {
+    return std::string("  krzpack ") + c.name + " " + c.synopsis + "\n";
+}
+
+std::string GeneralHelp() {
+    std::string text = "Usage:\n";
+    for (const Command& c : kCommands)
+        text += Synopsis(c);
+    text += "  krzpack COMMAND --help\n  krzpack --help | --version\n\n";
+    for (const Command& c : kCommands) {
+        std::string help = c.help;
+        std::string indented;
+        for (std::size_t at = 0; at < help.size();) {
+            const std::size_t end = help.find('\n', at);
+            indented += (at == 0 ? std::string(c.name) + std::string(9 - std::strlen(c.name), ' ')
+                                 : std::string(9, ' ')) +
+                        help.substr(at, end - at + 1);
+            at = end + 1;
+        }
+        text += indented;
+    }
+    return text + "\n" + kFooter;
+}
+
+std::string CommandHelp(const Command& c) {
+    return "Usage:\n" + Synopsis(c) + "\n" + c.help + "\n" + kFooter;
+}
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "krzpack: %s\n", message.c_str());
     return kFailure;
 }
 
-int Usage(const std::string& message) {
-    std::fprintf(stderr, "krzpack: %s\n%s", message.c_str(), kUsage);
+int Usage(const std::string& message, const Command* command = nullptr) {
+    const std::string usage = command ? "Usage:\n" + Synopsis(*command) : GeneralHelp();
+    std::fprintf(stderr, "krzpack: %s\n%s", message.c_str(), usage.c_str());
     return kUsageError;
 }
 
@@ -61,54 +127,97 @@ bool ReadFile(const std::string& path, Bytes& bytes, std::string& error) {
     const int savedErrno = errno;
     std::fclose(f);
     if (failed) {
-        error = path + ": " + std::strerror(savedErrno);
+        error = path + ": " + (savedErrno == EISDIR ? "is a folder" : std::strerror(savedErrno));
         return false;
     }
     return true;
 }
 
+std::string Temporary(const std::string& path, const char* kind) {
+    return path + ".krzpack-" + kind + "-" + std::to_string(getpid());
+}
+
 // Writes `bytes` to a new temporary file beside `path`; the caller renames it into place.
-bool WriteTemporary(const std::string& path, const Bytes& bytes, std::string& temporary,
-                    std::string& error) {
-    temporary = path + ".krzpack-" + std::to_string(getpid());
-    std::FILE* f = std::fopen(temporary.c_str(), "wbx");
+// Errors name `path`: the temporary file is ours, not the user's.
+bool WriteTemporary(const std::string& path, const Bytes& bytes, mode_t mode,
+                    std::string& temporary, std::string& error) {
+    temporary = Temporary(path, "new");
+    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode);
+    std::FILE* f = fd < 0 ? nullptr : fdopen(fd, "wb");
     if (!f) {
-        error = temporary + ": " + std::strerror(errno);
+        error = path + ": " + std::strerror(errno);
+        if (fd >= 0) {
+            close(fd);
+            std::remove(temporary.c_str());
+        }
+        temporary.clear();
         return false;
     }
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     const int savedErrno = errno;
     if (std::fclose(f) != 0 || !written) {
-        error = temporary + ": " + std::strerror(written ? errno : savedErrno);
+        error = path + ": " + std::strerror(written ? errno : savedErrno);
         std::remove(temporary.c_str());
+        temporary.clear();
         return false;
     }
     return true;
 }
 
-// Writes every file or none: all go to temporary names first, then are renamed.
+// Writes every file or none (`mode` 0777 for programs, as a linker writes them). All are
+// written under temporary names first; then each existing file is moved aside and its new
+// content renamed into place. A failure on the way puts everything back as it was; a folder
+// in the way is a failure.
 bool WriteAll(const std::vector<std::string>& paths, const std::vector<Bytes>& contents,
-              std::string& error) {
-    std::vector<std::string> temporaries;
+              std::string& error, mode_t mode = 0666) {
+    std::vector<std::string> temporaries(paths.size()), asides(paths.size());
+    std::size_t placed = 0;
     bool ok = true;
-    for (std::size_t i = 0; ok && i < paths.size(); ++i) {
-        std::string temporary;
-        ok = WriteTemporary(paths[i], contents[i], temporary, error);
-        if (ok)
-            temporaries.push_back(temporary);
-    }
-    for (std::size_t i = 0; ok && i < temporaries.size(); ++i) {
-        if (std::rename(temporaries[i].c_str(), paths[i].c_str()) != 0) {
-            error = paths[i] + ": " + std::strerror(errno);
-            ok = false;
-        } else {
-            temporaries[i].clear();
+    for (std::size_t i = 0; ok && i < paths.size(); ++i)
+        ok = WriteTemporary(paths[i], contents[i], mode, temporaries[i], error);
+    for (; ok && placed < paths.size(); ++placed) {
+        struct stat st;
+        if (lstat(paths[placed].c_str(), &st) == 0) {
+            if (S_ISDIR(st.st_mode)) {
+                error = paths[placed] + ": is a folder";
+                ok = false;
+                break;
+            }
+            asides[placed] = Temporary(paths[placed], "old");
+            if (std::rename(paths[placed].c_str(), asides[placed].c_str()) != 0) {
+                error = paths[placed] + ": " + std::strerror(errno);
+                asides[placed].clear();
+                ok = false;
+                break;
+            }
         }
+        if (std::rename(temporaries[placed].c_str(), paths[placed].c_str()) != 0) {
+            error = paths[placed] + ": " + std::strerror(errno);
+            ok = false;
+            break;
+        }
+        temporaries[placed].clear();
     }
-    for (const std::string& temporary : temporaries)
-        if (!temporary.empty())
-            std::remove(temporary.c_str());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (!ok && i < placed)
+            std::remove(paths[i].c_str());
+        if (!ok && !asides[i].empty())
+            std::rename(asides[i].c_str(), paths[i].c_str());
+        else if (!asides[i].empty())
+            std::remove(asides[i].c_str());
+        if (!temporaries[i].empty())
+            std::remove(temporaries[i].c_str());
+    }
     return ok;
+}
+
+bool ReadSources(const std::vector<std::string>& paths, std::vector<Bytes>& files,
+                 std::string& error) {
+    files.assign(paths.size(), Bytes());
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        if (!ReadFile(paths[i], files[i], error))
+            return false;
+    return true;
 }
 
 struct Input {
@@ -127,25 +236,35 @@ bool Load(const std::string& path, Input& input, std::string& error) {
     return true;
 }
 
-int Pack(const std::vector<std::string>& args) {
-    if (args.size() != 1 + std::size_t(payload::kFileCount))
-        return Usage("pack needs an output and four input files");
-    std::vector<Bytes> files(payload::kFileCount);
+int Build(const std::vector<std::string>& args, const Options&) {
+    const std::vector<std::string> sources(args.begin() + 2, args.end());
+    Bytes stub, payload, installer;
+    std::vector<Bytes> files;
     std::string error;
-    for (std::size_t i = 0; i < files.size(); ++i)
-        if (!ReadFile(args[1 + i], files[i], error))
-            return Fail(error);
-    Bytes payload;
-    if (!packer::BuildPayload(files, payload, error))
+    if (!ReadFile(args[1], stub, error) || !ReadSources(sources, files, error) ||
+        !packer::BuildPayload(files, payload, error, sources))
         return Fail(error);
-    if (!WriteAll({args[0]}, {payload}, error))
+    if (!pe::PutResource(stub, payload::kResourceType, payload::kResourceId,
+                         payload::kResourceLanguage, payload, installer, error))
+        return Fail(args[1] + ": " + error);
+    if (!WriteAll({args[0]}, {installer}, error, 0777))
         return Fail(error);
     return 0;
 }
 
-int List(const std::vector<std::string>& args) {
-    if (args.size() != 1)
-        return Usage("list needs one file");
+int Pack(const std::vector<std::string>& args, const Options&) {
+    const std::vector<std::string> sources(args.begin() + 1, args.end());
+    std::vector<Bytes> files;
+    Bytes payload;
+    std::string error;
+    if (!ReadSources(sources, files, error) ||
+        !packer::BuildPayload(files, payload, error, sources) ||
+        !WriteAll({args[0]}, {payload}, error))
+        return Fail(error);
+    return 0;
+}
+
+int List(const std::vector<std::string>& args, const Options&) {
     Input input;
     std::string error;
     if (!Load(args[0], input, error))
@@ -169,13 +288,13 @@ int List(const std::vector<std::string>& args) {
     return 0;
 }
 
-int Verify(const std::vector<std::string>& args) {
-    if (args.size() != 1 && args.size() != 1 + std::size_t(payload::kFileCount))
-        return Usage("verify needs a file and, optionally, the four source files");
+int Verify(const std::vector<std::string>& args, const Options&) {
     Input input;
     std::string error;
     if (!Load(args[0], input, error))
         return Fail(error);
+    if (!packer::CheckWholeFile(input.file, error))
+        return Fail(args[0] + ": " + error);
     std::vector<Bytes> files;
     if (!packer::ExpandAll(input.payload(), input.located.size, files, error))
         return Fail(args[0] + ": " + error);
@@ -198,9 +317,31 @@ int Verify(const std::vector<std::string>& args) {
     return 0;
 }
 
-int Extract(const std::vector<std::string>& args) {
-    if (args.size() != 2)
-        return Usage("extract needs a file and a directory");
+int Extract(const std::vector<std::string>& args, const Options& options) {
+    const std::string& folder = args[1];
+    struct stat st;
+    if (stat(folder.c_str(), &st) != 0)
+        return Fail(folder + ": " + std::strerror(errno));
+    if (!S_ISDIR(st.st_mode))
+        return Fail(folder + ": not a folder");
+    std::vector<std::string> paths, existing;
+    const std::string prefix = folder.back() == '/' ? folder : folder + "/";
+    for (const char* name : payload::kFileList) {
+        paths.push_back(prefix + name);
+        if (lstat(paths.back().c_str(), &st) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode))
+            return Fail(paths.back() + ": is a folder; nothing was extracted");
+        existing.push_back(paths.back());
+    }
+    if (!existing.empty() && !options.force) {
+        std::string names;
+        for (const std::string& path : existing)
+            names += (names.empty() ? "" : ", ") + path;
+        return Fail(names + (existing.size() == 1 ? " exists" : " exist") +
+                    "; nothing was extracted (--force replaces existing files)");
+    }
+
     Input input;
     std::string error;
     if (!Load(args[0], input, error))
@@ -208,34 +349,80 @@ int Extract(const std::vector<std::string>& args) {
     std::vector<Bytes> files;
     if (!packer::ExpandAll(input.payload(), input.located.size, files, error))
         return Fail(args[0] + ": " + error);
-    std::vector<std::string> paths;
-    for (std::size_t i = 0; i < files.size(); ++i)
-        paths.push_back(args[1] + "/" + payload::kFileList[i]);
     if (!WriteAll(paths, files, error))
-        return Fail(error);
+        return Fail(error + "; nothing was extracted");
     for (std::size_t i = 0; i < files.size(); ++i)
         std::printf("%s  %zu bytes\n", paths[i].c_str(), files[i].size());
     return 0;
 }
 
+// How many operands each command takes.
+bool OperandCountFits(const Command& c, std::size_t n) {
+    const std::string name = c.name;
+    const std::size_t files = std::size_t(payload::kFileCount);
+    if (name == "build")
+        return n == 2 + files;
+    if (name == "pack")
+        return n == 1 + files;
+    if (name == "verify")
+        return n == 1 || n == 1 + files;
+    if (name == "extract")
+        return n == 2;
+    return n == 1;
+}
+
+const Command* Find(const std::string& name) {
+    for (const Command& c : kCommands)
+        if (name == c.name)
+            return &c;
+    return nullptr;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2)
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty())
         return Usage("no command given");
-    const std::string command = argv[1];
-    const std::vector<std::string> args(argv + 2, argv + argc);
-    if (command == "--help" || command == "-h" || command == "help") {
-        std::fputs(kUsage, stdout);
+    const std::string& first = args[0];
+    if (first == "--version") {
+        std::printf("krzpack %s\n", KRZPACK_VERSION);
         return 0;
     }
-    if (command == "pack")
-        return Pack(args);
-    if (command == "list")
-        return List(args);
-    if (command == "verify")
-        return Verify(args);
-    if (command == "extract")
-        return Extract(args);
-    return Usage("unknown command '" + command + "'");
+    if (first == "--help" || first == "-h" || first == "help") {
+        const Command* c = args.size() > 1 ? Find(args[1]) : nullptr;
+        if (args.size() > 2 || (args.size() == 2 && !c))
+            return Usage("help takes one command name");
+        std::fputs((c ? CommandHelp(*c) : GeneralHelp()).c_str(), stdout);
+        return 0;
+    }
+    const Command* command = Find(first);
+    if (!command)
+        return Usage("unknown command '" + first + "'");
+
+    Options options;
+    std::vector<std::string> operands;
+    bool optionsEnd = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (optionsEnd || a.size() < 2 || a[0] != '-') {
+            operands.push_back(a);
+        } else if (a == "--") {
+            optionsEnd = true;
+        } else if (a == "--help" || a == "-h") {
+            std::fputs(CommandHelp(*command).c_str(), stdout);
+            return 0;
+        } else if (a == "--force" && command->takesForce) {
+            options.force = true;
+        } else {
+            return Usage(std::string(command->name) + ": unknown option '" + a + "'", command);
+        }
+    }
+    if (!OperandCountFits(*command, operands.size()))
+        return Usage(std::string(command->name) + " takes " + command->synopsis, command);
+    for (const std::string& operand : operands)
+        if (operand.empty())
+            return Usage(std::string(command->name) + ": an empty name is not a file or folder",
+                         command);
+    return command->run(operands, options);
 }

@@ -23,12 +23,24 @@ const char kInstalled[] = "The program has been successfully installed\r\n\r\n"
                           "\"Programs\" of Windows \"Start\".";
 const char kCannotCreate[] = "Cannot create directory";
 
-// The files the payload was packed from, on the host (drive Z: is the host's root).
-std::string PackedFile(const char* name) {
-    std::string path = std::string("Z:") + KRZ_PAYLOAD_DIR + "/" + name;
+// A host file as Wine sees it (drive Z: is the host's root).
+std::string HostFile(const std::string& hostPath) {
+    std::string path = "Z:" + hostPath;
     for (char& c : path)
         c = c == '/' ? '\\' : c;
     return path;
+}
+
+// The files the payload was packed from.
+std::string PackedFile(const char* name) {
+    return HostFile(std::string(KRZ_PAYLOAD_DIR) + "/" + name);
+}
+
+std::vector<std::string> PackedFiles() {
+    std::vector<std::string> files;
+    for (const char* name : payload::kFileList)
+        files.push_back(PackedFile(name));
+    return files;
 }
 
 // Every scenario starts with no installation recorded and with the user's Desktop and Programs
@@ -60,12 +72,11 @@ protected:
         ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, keys::kUninstallEntry);
     }
 
-    // A copy of the installer in the scratch folder.
-    std::string Installer() {
-        const std::string copy = scratch_ / "krzsetup.exe";
+    // A copy of the installer (or of another program beside the tests) in the scratch folder.
+    std::string Installer(const std::string& name = "krzsetup.exe") {
+        const std::string copy = scratch_ / name;
         if (!ui::PathExists(copy)) {
-            EXPECT_TRUE(
-                CopyFileA((ui::ProgramFolder() + "krzsetup.exe").c_str(), copy.c_str(), TRUE));
+            EXPECT_TRUE(CopyFileA((ui::ProgramFolder() + name).c_str(), copy.c_str(), TRUE));
         }
         return copy;
     }
@@ -97,13 +108,16 @@ protected:
             EXPECT_TRUE(dialog.Item(id).Visible()) << id;
     }
 
-    // The four files as packed, stamped 17 January 2005, 14:00:00 local time; no krz.tmp.
-    static void ExpectFiles(const std::string& folder) {
-        for (const char* name : payload::kFileList) {
+    // The four files as packed (from `sources`, in file-list order), stamped 17 January 2005,
+    // 14:00:00 local time; no krz.tmp.
+    static void ExpectFiles(const std::string& folder,
+                            const std::vector<std::string>& sources = PackedFiles()) {
+        for (std::size_t i = 0; i < sources.size(); ++i) {
+            const char* name = payload::kFileList[i];
             SCOPED_TRACE(name);
             const std::string path = folder + "\\" + name;
             ASSERT_TRUE(ui::PathExists(path));
-            EXPECT_TRUE(ui::ReadFileBytes(path) == ui::ReadFileBytes(PackedFile(name)));
+            EXPECT_TRUE(ui::ReadFileBytes(path) == ui::ReadFileBytes(sources[i]));
             EXPECT_EQ(Ticks(FileTimeOf(path.c_str(), 0)), ExpectedStampTicks());
             EXPECT_EQ(Ticks(FileTimeOf(path.c_str(), 2)), ExpectedStampTicks());
         }
@@ -288,6 +302,42 @@ TEST_F(Install, MainCommandStatusSaysWhatThisRunDid) {
     ui::Process run(walkthrough, "install watch " + installer, scratch_.Path());
     shown("#32770", kTitle).Item(IDCANCEL).Click();
     EXPECT_EQ(run.WaitForExit(), 3u);
+}
+
+// The stub with four other files put in by the packer (as a release engineer makes an
+// installer) installs them; the stub alone installs nothing and says so.
+TEST_F(Install, InstallerMadeFromTheStub) {
+    const std::vector<std::string> others = {HostFile(KRZ_OTHER_FILE_0), HostFile(KRZ_OTHER_FILE_1),
+                                             HostFile(KRZ_OTHER_FILE_2),
+                                             HostFile(KRZ_OTHER_FILE_3)};
+    const std::string folder = scratch_ / "Other";
+    {
+        ui::Process setup(Installer("other-setup.exe"), "", scratch_.Path());
+        const ui::Window dialog = setup.WaitForDialog(kTitle);
+        InstallInto(dialog, folder);
+        ExpectFinished(dialog);
+        ExpectFiles(folder, others);
+        ExpectRegistered(folder);
+        dialog.Item(IDCANCEL).Click();
+        EXPECT_EQ(setup.WaitForExit(), 0u);
+    }
+    RemoveEntries();
+    ui::RemoveTree(desktop_ + "\\KRZ.lnk");
+    ui::RemoveTree(programs_ + "\\KRZ.lnk");
+
+    const std::string empty = scratch_ / "Empty";
+    ui::Process setup(Installer("krzsetup-stub.exe"), "", scratch_.Path(), {IDOK});
+    const ui::Window dialog = setup.WaitForDialog(kTitle);
+    dialog.Item(1001).SetText(empty);
+    dialog.Item(IDOK).Click();
+    EXPECT_EQ(setup.WaitForMessageBox().text, "Error in installation");
+    ASSERT_TRUE(ui::WaitUntil([&] { return setup.PendingAnswers() == 0; }));
+    ExpectReady(dialog, empty);
+    ExpectNothingRegistered();
+    for (const char* name : payload::kFileList)
+        EXPECT_FALSE(ui::PathExists(empty + "\\" + name)) << name;
+    dialog.Item(IDCANCEL).Click();
+    EXPECT_EQ(setup.WaitForExit(), 0u);
 }
 
 // One installer through every folder it cannot make, each time back in the ready state, and

@@ -1,6 +1,7 @@
 #include "Packer.h"
 #include "PayloadLayout.h"
 #include "PeBuilder.h"
+#include "PeImage.h"
 #include "Szdd.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,9 @@
 namespace {
 
 using packer::Bytes;
+
+// A real executable of the platform, as a stub.
+const std::string kRealExecutable = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/notepad.exe";
 
 Bytes ReadFile(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
@@ -274,10 +278,10 @@ protected:
         return std::string(b.begin(), b.end());
     }
 
-    // Files in the test folder, apart from the captured output, sorted.
-    std::vector<std::string> Listing() {
+    // Files in the test folder (or in a folder in it), apart from the captured output, sorted.
+    std::vector<std::string> Listing(const std::string& folder = "") {
         std::vector<std::string> names;
-        DIR* dir = opendir(m_dir.c_str());
+        DIR* dir = opendir((folder.empty() ? m_dir : Path(folder)).c_str());
         while (dirent* e = dir ? readdir(dir) : nullptr) {
             const std::string name = e->d_name;
             if (name != "." && name != ".." && name.rfind("std", 0) != 0)
@@ -333,16 +337,109 @@ TEST_F(Krzpack, ReadsPayloadFromExecutable) {
 }
 
 TEST_F(Krzpack, UsageErrors) {
-    const char* commands[] = {"",         "bogus",  "pack",         "pack out a b c", "list",
-                              "list a b", "verify", "verify f a b", "extract f"};
+    const char* commands[] = {"",
+                              "bogus",
+                              "pack",
+                              "pack out a b c",
+                              "build out stub a b c",
+                              "list",
+                              "list a b",
+                              "list --force f",
+                              "list --bogus f",
+                              "verify",
+                              "verify f a b",
+                              "extract f",
+                              "extract f ''",
+                              "extract '' d",
+                              "help bogus"};
     for (const char* args : commands) {
         EXPECT_EQ(Run(args), 2) << args;
         EXPECT_NE(m_err.find("Usage:"), std::string::npos) << args;
         EXPECT_TRUE(m_out.empty()) << args;
     }
+    EXPECT_TRUE(Listing().empty());
+
+    // Help, of all commands or of one, and the version.
     EXPECT_EQ(Run("--help"), 0);
-    EXPECT_NE(m_out.find("Usage:"), std::string::npos);
+    EXPECT_NE(m_out.find("krzpack build OUTPUT STUB"), std::string::npos);
+    EXPECT_NE(m_out.find("krzpack extract [--force] FILE DIRECTORY"), std::string::npos);
     EXPECT_TRUE(m_err.empty());
+    for (const char* args : {"list --help", "list -h", "help list", "list f -h"}) {
+        EXPECT_EQ(Run(args), 0) << args;
+        EXPECT_NE(m_out.find("krzpack list FILE\n"), std::string::npos) << args;
+        EXPECT_EQ(m_out.find("krzpack verify"), std::string::npos) << args;
+    }
+    EXPECT_EQ(Run("--version"), 0);
+    EXPECT_EQ(m_out.rfind("krzpack 4.", 0), 0u) << m_out;
+}
+
+// The packer's refusals: each says what is wrong, names the user's file (never a temporary
+// file or a target name the user did not give) and leaves everything as it was.
+TEST_F(Krzpack, RefusalsLeaveEverythingAsItWas) {
+    std::vector<std::string> messages;
+    auto expectFailure = [&](const std::string& args, const std::string& text) {
+        EXPECT_EQ(Run(args), 1) << args;
+        EXPECT_NE(m_err.find(text), std::string::npos) << args << ": " << m_err;
+        messages.push_back(m_err);
+    };
+
+    // Neither an installer nor a payload.
+    WriteFile(Path("notes.txt"), Bytes{'n', 'o', 't', 'e', 's', ' ', 'o', 'f', ' ', 'a'});
+    expectFailure("list '" + Path("notes.txt") + "'", Path("notes.txt") + ": neither an installer");
+
+    // Extraction refuses to replace files and stops before a folder in the way.
+    WriteFile(Path("payload.bin"), SamplePayload());
+    ASSERT_EQ(std::system(("mkdir '" + Path("out") + "'").c_str()), 0);
+    WriteFile(Path("out/KRZ.cnt"), Bytes{'o', 'l', 'd'});
+    const std::string extract = "extract '" + Path("payload.bin") + "' '" + Path("out") + "'";
+    expectFailure(extract, Path("out/KRZ.cnt") + " exists; nothing was extracted");
+    EXPECT_EQ(Listing("out"), std::vector<std::string>{"KRZ.cnt"});
+    EXPECT_TRUE(ReadFile(Path("out/KRZ.cnt")) == (Bytes{'o', 'l', 'd'}));
+    ASSERT_EQ(std::system(("mkdir '" + Path("out/KRZ.hlp") + "'").c_str()), 0);
+    expectFailure("extract --force '" + Path("payload.bin") + "' '" + Path("out") + "'",
+                  Path("out/KRZ.hlp") + ": is a folder");
+    EXPECT_EQ(Listing("out"), (std::vector<std::string>{"KRZ.cnt", "KRZ.hlp"}));
+    ASSERT_EQ(std::system(("rmdir '" + Path("out/KRZ.hlp") + "'").c_str()), 0);
+    ASSERT_EQ(Run("extract --force '" + Path("payload.bin") + "' '" + Path("out") + "'"), 0)
+        << m_err;
+    EXPECT_TRUE(ReadFile(Path("out/KRZ.cnt")) == SampleFiles()[2]);
+    EXPECT_EQ(Listing("out").size(), 4u);
+
+    // Building: a stub that is no executable, a file the installer cannot carry.
+    const std::string installer = Path("setup.exe");
+    expectFailure("build '" + installer + "' '" + Path("notes.txt") + "'" + Samples(),
+                  Path("notes.txt") + ": not an executable");
+    std::string sources = Samples();
+    WriteFile(Path("help.cnt"), Bytes());
+    sources.replace(sources.find("'" KRZ_SAMPLE_DIR "/KRZ.cnt'"),
+                    std::string("'" KRZ_SAMPLE_DIR "/KRZ.cnt'").size(),
+                    "'" + Path("help.cnt") + "'");
+    expectFailure("build '" + installer + "' '" + kRealExecutable + "'" + sources,
+                  Path("help.cnt") + " is empty");
+
+    ASSERT_EQ(std::system(("mkdir '" + Path("taken") + "'").c_str()), 0);
+    expectFailure("build '" + Path("taken") + "' '" + kRealExecutable + "'" + Samples(),
+                  Path("taken") + ": is a folder");
+    EXPECT_TRUE(Listing("taken").empty());
+
+    // An installer cut short behind its resource section is not whole.
+    ASSERT_EQ(Run("build '" + installer + "' '" + kRealExecutable + "'" + Samples()), 0) << m_err;
+    Bytes cut = ReadFile(installer);
+    pe::Headers headers;
+    std::string error;
+    ASSERT_TRUE(pe::ReadHeaders(cut.data(), cut.size(), headers, error));
+    ASSERT_EQ(std::string(headers.sections[8].name), ".reloc");
+    cut.resize(headers.sections[8].rawOffset);
+    WriteFile(Path("cut.exe"), cut);
+    expectFailure("verify '" + Path("cut.exe") + "'", Path("cut.exe") + ": the file is cut short");
+    EXPECT_EQ(Run("list '" + Path("cut.exe") + "'"), 0) << m_err; // its payload is all there
+
+    for (const std::string& message : messages) {
+        EXPECT_EQ(message.find(".krzpack"), std::string::npos) << message;
+        EXPECT_EQ(message.find("Usage"), std::string::npos) << message;
+    }
+    EXPECT_EQ(Listing(), (std::vector<std::string>{"cut.exe", "help.cnt", "notes.txt", "out",
+                                                   "payload.bin", "setup.exe", "taken"}));
 }
 
 TEST_F(Krzpack, FailuresLeaveNoOutput) {

@@ -1,8 +1,11 @@
 #include "PeBuilder.h"
+#include "PeImage.h"
+#include "PeResourceWriter.h"
 #include "PeResources.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -140,10 +143,15 @@ TEST(PeResources, EveryTruncationFails) {
     }
 }
 
-// A real executable of the platform, with many resources in many languages.
-TEST(PeResources, RealExecutable) {
+// A real executable of the platform, with many resources in many languages; its resource
+// section is followed by the base relocations and debug sections.
+Bytes RealExecutable() {
     std::ifstream f("/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/notepad.exe", std::ios::binary);
-    const Bytes image{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    return Bytes{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+TEST(PeResources, RealExecutable) {
+    const Bytes image = RealExecutable();
     ASSERT_GT(image.size(), 10000u);
     // The manifest (type 24, id 1) exists in the neutral language only.
     pe::Resource found;
@@ -161,6 +169,90 @@ TEST(PeResources, RealExecutable) {
     const std::uint8_t* menu = image.data() + found.offset;
     const unsigned version = unsigned(menu[0] | menu[1] << 8);
     EXPECT_TRUE(version == 0 || version == 1) << version;
+}
+
+Bytes Resource(const Bytes& image, unsigned type, unsigned name, unsigned language) {
+    pe::Resource found;
+    if (pe::FindResourceData(image.data(), image.size(), type, name, language, found) !=
+        Error::none)
+        return {};
+    return Bytes(image.begin() + std::ptrdiff_t(found.offset),
+                 image.begin() + std::ptrdiff_t(found.offset + found.size));
+}
+
+const pe::Section* Named(const pe::Headers& headers, const char* name) {
+    for (const pe::Section& s : headers.sections)
+        if (std::string(s.name) == name)
+            return &s;
+    return nullptr;
+}
+
+// The payload goes into the real executable's resources; the other resources, the sections
+// behind (moved) and every header field that depends on them follow.
+TEST(PeResourceWriter, RealExecutable) {
+    const Bytes image = RealExecutable();
+    Bytes payload(150001);
+    for (std::size_t i = 0; i < payload.size(); ++i)
+        payload[i] = std::uint8_t(i * 7 + i / 251);
+    Bytes out;
+    std::string error;
+    ASSERT_TRUE(pe::PutResource(image, 10, 129, 1033, payload, out, error)) << error;
+    EXPECT_TRUE(Resource(out, 10, 129, 1033) == payload);
+    const unsigned others[][3] = {{24, 1, 0}, {4, 0x201, 1033}}; // manifest, menu
+    for (const auto& o : others)
+        EXPECT_TRUE(Resource(out, o[0], o[1], o[2]) == Resource(image, o[0], o[1], o[2])) << o[0];
+
+    pe::Headers before, after;
+    ASSERT_TRUE(pe::ReadHeaders(image.data(), image.size(), before, error));
+    ASSERT_TRUE(pe::ReadHeaders(out.data(), out.size(), after, error));
+    ASSERT_EQ(before.sections.size(), after.sections.size());
+    const pe::Section* rsrc = Named(after, ".rsrc");
+    ASSERT_NE(rsrc, nullptr);
+    EXPECT_EQ(rsrc->rawOffset, Named(before, ".rsrc")->rawOffset);
+    std::uint32_t rva, size;
+    pe::DataDirectory(out.data(), after, pe::kResourceDirectory, rva, size);
+    EXPECT_EQ(rva, rsrc->virtualAddress);
+    EXPECT_EQ(size, rsrc->virtualSize);
+    const std::uint32_t rawAfter = rsrc->rawOffset + rsrc->rawSize;
+    std::uint32_t addressAfter = rsrc->virtualAddress + rsrc->virtualSize;
+    for (std::size_t i = 0; i < after.sections.size(); ++i) {
+        const pe::Section& b = before.sections[i];
+        const pe::Section& a = after.sections[i];
+        SCOPED_TRACE(a.name);
+        if (a.virtualAddress <= rsrc->virtualAddress)
+            continue;
+        // Behind the resource section: the same bytes, moved by whole alignments.
+        EXPECT_EQ(a.virtualAddress % after.sectionAlignment, 0u);
+        EXPECT_GE(a.virtualAddress, addressAfter);
+        EXPECT_EQ(a.rawOffset, b.rawOffset - Named(before, ".rsrc")->rawSize + rsrc->rawSize);
+        EXPECT_GE(a.rawOffset, rawAfter);
+        EXPECT_TRUE(std::equal(image.begin() + b.rawOffset, image.begin() + b.rawOffset + b.rawSize,
+                               out.begin() + a.rawOffset));
+        addressAfter = a.virtualAddress + a.virtualSize;
+    }
+    const pe::Section& reloc = *Named(after, ".reloc");
+    pe::DataDirectory(out.data(), after, pe::kRelocationDirectory, rva, size);
+    EXPECT_EQ(rva, reloc.virtualAddress);
+    const std::uint8_t* optional = &out[after.optional];
+    EXPECT_EQ(pe::Get32(optional + pe::Headers::kSizeOfImage),
+              (addressAfter + after.sectionAlignment - 1) / after.sectionAlignment *
+                  after.sectionAlignment);
+    // Linkers differ in what they count; the resource section's growth is added.
+    EXPECT_EQ(pe::Get32(optional + pe::Headers::kSizeOfInitializedData),
+              pe::Get32(&image[before.optional + pe::Headers::kSizeOfInitializedData]) +
+                  rsrc->rawSize - Named(before, ".rsrc")->rawSize);
+    // The original carries a checksum, so the result carries its own.
+    EXPECT_NE(pe::Get32(&image[before.optional + pe::Headers::kCheckSum]), 0u);
+    EXPECT_EQ(pe::Get32(optional + pe::Headers::kCheckSum),
+              pe::Checksum(out.data(), out.size(), after));
+
+    // Another payload in its place gives the file that putting it into the original gives.
+    const Bytes small = {'s', 'm', 'a', 'l', 'l'};
+    Bytes fromOriginal, replaced;
+    ASSERT_TRUE(pe::PutResource(image, 10, 129, 1033, small, fromOriginal, error)) << error;
+    ASSERT_TRUE(pe::PutResource(out, 10, 129, 1033, small, replaced, error)) << error;
+    EXPECT_TRUE(replaced == fromOriginal);
+    EXPECT_LT(replaced.size(), out.size());
 }
 
 } // namespace
