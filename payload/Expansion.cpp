@@ -77,6 +77,7 @@ bool ExpandPayload(const CString& folder, const std::uint8_t* data, std::size_t 
     ExpansionRun run;
     run.folder = folder;
     run.tempPath = folder + "\\" + kTempFileName;
+    run.staged = !(GetVersion() & 0x80000000);
     {
         ExpansionBuffer buffer;
         run.buffer = buffer.Get();
@@ -88,7 +89,9 @@ bool ExpandPayload(const CString& folder, const std::uint8_t* data, std::size_t 
         if (!WalkPayload(run, data, size))
             return false;
     } // the buffer is released here, before the temporary file goes
-    RemoveFile(run.tempPath);
+    // On the NT family it is gone already; its name is not looked up again.
+    if (!run.staged)
+        RemoveFile(run.tempPath);
     return true;
 }
 
