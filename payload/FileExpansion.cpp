@@ -174,6 +174,12 @@ const char* WriteFailureMessage(const CFileException& error) {
 // it points to; a hard link is detached. Afterwards the target name must still be the file
 // that was written, or the entry fails.
 bool InstallByRename(const ExpansionRun& run, const CString& target, INT count) {
+    // Windows refuses to rename over a read-only file, Wine does not: either way it stays.
+    const DWORD attributes = GetFileAttributesA(target);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        AfxMessageBox(kErrorInInstalling);
+        return false;
+    }
     CFile file;
     file.m_hFile =
         CreateNew(run.tempPath, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, 0);
