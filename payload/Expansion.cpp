@@ -26,6 +26,28 @@ private:
     BYTE* m_memory;
 };
 
+// On the NT family, the installation folder held open for the whole run, sharing all but
+// deletion: no other process can delete or rename it (nor, on NTFS, a folder above it) and put
+// a link of its name in its place between two steps. A drive's root ("C:") cannot be moved and
+// is not held; a folder that cannot be opened so is used as it is.
+class FolderHold {
+public:
+    FolderHold(const CString& folder, bool staged)
+        : m_handle(staged && folder.GetLength() > 2
+                       ? CreateFileA(folder, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)
+                       : INVALID_HANDLE_VALUE) {}
+    ~FolderHold() {
+        if (m_handle != INVALID_HANDLE_VALUE)
+            CloseHandle(m_handle);
+    }
+    FolderHold(const FolderHold&) = delete;
+    FolderHold& operator=(const FolderHold&) = delete;
+
+private:
+    HANDLE m_handle;
+};
+
 // Expands entry i into name i of the file list while names remain, up to the end marker.
 bool WalkPayload(const ExpansionRun& run, const std::uint8_t* data, std::size_t size) {
     payload::Cursor cursor(data, size);
@@ -78,6 +100,7 @@ bool ExpandPayload(const CString& folder, const std::uint8_t* data, std::size_t 
     run.folder = folder;
     run.tempPath = folder + "\\" + kTempFileName;
     run.staged = !(GetVersion() & 0x80000000);
+    const FolderHold hold(folder, run.staged);
     {
         ExpansionBuffer buffer;
         run.buffer = buffer.Get();

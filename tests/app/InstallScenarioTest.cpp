@@ -625,6 +625,8 @@ TEST_F(Install, SecondInstallerInTheSameFolderFails) {
     ExpectReady(other, folder);
     EXPECT_TRUE(HeldOpen(temp));
     EXPECT_EQ(Names(folder), std::set<std::string>{"krz.tmp"});
+    // Nor can the folder be moved away, for a link to take its place.
+    EXPECT_FALSE(MoveFileA(folder.c_str(), (folder + " moved").c_str()));
 
     stop.Resume();
     dialog.Item(IDCANCEL).WaitForText("Close");
