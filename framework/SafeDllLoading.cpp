@@ -18,8 +18,9 @@ template <class Function> Function Lookup(HMODULE module, const char* name) {
 } // namespace
 
 void AfxPreloadSystemLibraries() {
-    // Not among the known DLLs of Vista and 7, and loaded there by the shell link object,
-    // by COM or by the shell's and the user interface's own libraries.
+    // Loaded by name on Vista and 7 by the shell link object, by COM or by the shell's and the
+    // user interface's own libraries, and not a known DLL on every one of them (a known DLL
+    // comes from the system directory anyway).
     static const char* const kLibraries[] = {
         "version.dll", "uxtheme.dll", "dwmapi.dll",    "propsys.dll",  "linkinfo.dll",
         "ntshrui.dll", "cscapi.dll",  "srvcli.dll",    "netutils.dll", "profapi.dll",
