@@ -24,9 +24,10 @@ extern const char kTempFileName[];
 // entry's new file outlives the entry (see ExpandEntry); on the 95/98 family they are left
 // as that failure leaves them. On the NT family the folder is held open for the whole run, so
 // that it cannot be moved away; a folder that opens as no file-system folder (a file of that
-// name, a link into another namespace) fails with "File Error" before anything is written. A missing payload resource, a length that
-// runs past the payload's end, or an entry that does not expand to exactly its declared size
-// fails with "Error in installation" before anything of that entry reaches its target.
+// name, a link into another namespace) fails with "File Error" before anything is written.
+// A missing payload resource, a length that runs past the payload's end, or an entry that does
+// not expand to exactly its declared size fails with "Error in installation" before anything
+// of that entry reaches its target.
 bool ExpandPayload(const CString& folder);
 
 // The same over a payload in memory: `size` bytes from `data` (null: no payload).
