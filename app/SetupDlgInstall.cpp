@@ -67,6 +67,26 @@ bool EndsWithBackslash(const CString& text) {
     return !text.IsEmpty() && text.ReverseFind('\\') == text.GetLength() - 1;
 }
 
+// A folder that names one place whatever the current directory: a drive letter, a colon and
+// a backslash (or the letter and colon alone, a drive's root that has lost its backslash), or
+// a UNC name, \\server\share. Anything else would be taken relative to the current
+// directory or drive; \\.\ and \\?\ names reach devices and the object manager's namespace.
+bool IsAbsoluteFolder(const CString& folder) {
+    const int length = folder.GetLength();
+    if (length >= 2 && folder[1] == ':') {
+        const char drive = folder[0];
+        const bool letter = (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z');
+        return letter && (length == 2 || folder[2] == '\\');
+    }
+    if (length < 5 || folder[0] != '\\' || folder[1] != '\\')
+        return false;
+    const int share = folder.Find('\\', 2);
+    if (share <= 2 || share + 1 >= length || folder[share + 1] == '\\')
+        return false;
+    const CString server = folder.Mid(2, share - 2);
+    return server != "." && server != "?";
+}
+
 } // namespace
 
 void CSetupDlg::OnInstall() {
@@ -131,10 +151,14 @@ void CSetupDlg::OnInstall() {
 }
 
 int CSetupDlg::CreateFolderPath(CString path) {
+    // Judged before trimming: the run writes its files under the text as it was typed.
+    const bool absolute = IsAbsoluteFolder(path);
     path.TrimLeft();
     path.TrimRight();
     if (path.GetLength() >= kFolderLengthLimit)
         return kPathTooLong;
+    if (!absolute)
+        return ERROR_BAD_PATHNAME;
     if (CreateDirectoryA(path, nullptr))
         return 0;
     DWORD error = GetLastError();

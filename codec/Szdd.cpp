@@ -101,20 +101,22 @@ Status Expand(const std::uint8_t* file, std::size_t size, std::vector<std::uint8
                 break;
             }
             const std::size_t distance = DistanceOf(source, produced);
-            std::uint8_t* dst = o + produced;
             if (distance > produced) {
                 // Reaches into the ring's initial content, at least for its first bytes.
                 for (std::size_t k = 0; k < length; ++k, ++produced)
                     o[produced] = produced >= distance ? o[produced - distance] : kRingFill;
-            } else if (distance >= length) {
-                std::memcpy(dst, dst - distance, length);
-                produced += length;
+                continue;
+            }
+            std::uint8_t* const dst = o + produced;
+            const std::uint8_t* const src = dst - distance; // not before o: distance <= produced
+            if (distance >= length) {
+                std::memcpy(dst, src, length);
             } else {
                 // Overlaps its own output: byte by byte, each copy seeing the previous one.
                 for (std::size_t k = 0; k < length; ++k)
-                    dst[k] = dst[k - distance];
-                produced += length;
+                    dst[k] = src[k];
             }
+            produced += length;
         }
         if (status != Status::ok)
             break;

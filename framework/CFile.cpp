@@ -147,6 +147,21 @@ BOOL CFile::GetStatus(CFileStatus& status) const {
            FileTimeToTime(written, status.m_mtime);
 }
 
+void CFile::SetTimes(const CFileStatus& status) {
+    if (!status.m_ctime && !status.m_atime && !status.m_mtime)
+        return;
+    FILETIME created, accessed, written;
+    if (status.m_ctime)
+        TimeToFileTime(status.m_ctime, created, m_strFileName);
+    if (status.m_atime)
+        TimeToFileTime(status.m_atime, accessed, m_strFileName);
+    if (status.m_mtime)
+        TimeToFileTime(status.m_mtime, written, m_strFileName);
+    if (!SetFileTime(m_hFile, status.m_ctime ? &created : nullptr,
+                     status.m_atime ? &accessed : nullptr, status.m_mtime ? &written : nullptr))
+        CFileException::ThrowOsError(LONG(GetLastError()), m_strFileName);
+}
+
 void CFile::SetStatus(const char* fileName, const CFileStatus& status) {
     const DWORD current = GetFileAttributesA(fileName);
     if (current == INVALID_FILE_ATTRIBUTES)

@@ -69,8 +69,14 @@ public:
     // OPEN_EXISTING. Raises CFileException when a step fails.
     static void SetStatus(const char* fileName, const CFileStatus& status);
 
-    // The path as given to Open.
+    // Gives the open file the times of `status` (a time of 0 is left unchanged) with
+    // SetFileTime on its own handle, which needs write access; the file is never looked up by
+    // name again. Raises CFileException when a step fails.
+    void SetTimes(const CFileStatus& status);
+
+    // The path as given to Open, or set for a handle opened otherwise (reported with errors).
     const CString& GetFilePath() const { return m_strFileName; }
+    void SetFilePath(const char* fileName) { m_strFileName = fileName; }
 
     HANDLE m_hFile = INVALID_HANDLE_VALUE;
 

@@ -4,6 +4,7 @@
 
 #include <new>
 #include <stdexcept>
+#include <vector>
 
 #include "AfxBoundary.h"
 #include "AfxMessageBox.h"
@@ -67,9 +68,34 @@ void CWinApp::OnHelp() {
     WinHelp(0, HELP_FINDER);
 }
 
-void CWinApp::WinHelp(DWORD_PTR data, UINT command) {
-    const HWND owner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
-    ::WinHelpA(owner, m_helpFilePath, command, data);
+void CWinApp::WinHelp(DWORD_PTR, UINT command) {
+    if (command == HELP_QUIT)
+        return; // the viewer runs on its own, and ends when its user closes it
+    // WinHelpA would start the viewer by its bare name, which the system looks for in this
+    // program's folder and in the current one first. Windows keeps it in its own folder; Wine
+    // keeps it in the system folder.
+    for (const auto folderOf : {::GetWindowsDirectoryA, ::GetSystemDirectoryA}) {
+        char folder[MAX_PATH + 1] = {};
+        const UINT n = folderOf(folder, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH)
+            continue;
+        CString viewer = folder;
+        if (viewer.ReverseFind('\\') != viewer.GetLength() - 1)
+            viewer += "\\";
+        viewer += "winhlp32.exe";
+        const CString line = "\"" + viewer + "\" \"" + m_helpFilePath + "\"";
+        std::vector<char> commandLine(line.GetString(), line.GetString() + line.GetLength() + 1);
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        // Started in that folder, so that it looks for nothing in this program's.
+        if (::CreateProcessA(viewer, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             folder, &startup, &process)) {
+            ::CloseHandle(process.hThread);
+            ::CloseHandle(process.hProcess);
+            return;
+        }
+    }
 }
 
 HICON CWinApp::LoadIcon(UINT id) const {

@@ -32,7 +32,10 @@ public:
 
     // Opens the help viewer on the application's help file (HELP_FINDER).
     void OnHelp();
-    // WinHelpA on the help file, owned by the main window.
+    // Starts the help viewer on the help file: winhlp32.exe of the Windows folder (or, where
+    // it is not there, of the system folder), by its full path, never a program of that name
+    // elsewhere. The viewer opens at the file's contents whatever `command` asks (HELP_QUIT
+    // starts nothing); `data` is not used.
     virtual void WinHelp(DWORD_PTR data, UINT command);
 
     // Dialog controls look three-dimensional on every system the framework runs on; the call

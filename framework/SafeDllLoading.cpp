@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "SystemLibraries.h"
+
 #ifndef LOAD_LIBRARY_SEARCH_USER_DIRS
 #define LOAD_LIBRARY_SEARCH_USER_DIRS 0x00000400
 #endif
@@ -15,6 +17,21 @@ template <class Function> Function Lookup(HMODULE module, const char* name) {
 }
 } // namespace
 
+void AfxPreloadSystemLibraries() {
+    // Loaded by name on Vista and 7 by the shell link object, by COM or by the shell's and the
+    // user interface's own libraries, and not a known DLL on every one of them (a known DLL
+    // comes from the system directory anyway).
+    static const char* const kLibraries[] = {
+        "version.dll", "uxtheme.dll", "dwmapi.dll",    "propsys.dll",  "linkinfo.dll",
+        "ntshrui.dll", "cscapi.dll",  "srvcli.dll",    "netutils.dll", "profapi.dll",
+        "userenv.dll", "apphelp.dll", "cryptbase.dll", "sspicli.dll",  "ntmarta.dll",
+        "slc.dll",     "oleacc.dll",  "clbcatq.dll",
+    };
+    // A system without one of them (an older one) simply does not load it.
+    for (const char* name : kLibraries)
+        LoadSystemLibrary(name);
+}
+
 void AfxEnableSafeDllLoading() {
     const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
     if (!kernel)
@@ -26,7 +43,12 @@ void AfxEnableSafeDllLoading() {
     // directory alone as the default, creating the shell link object fails; adding the
     // directories given to SetDllDirectory/AddDllDirectory (this process gives none) keeps it
     // working and searches nothing more.
-    if (const auto setDefaultDllDirectories =
-            Lookup<BOOL(WINAPI*)(DWORD)>(kernel, "SetDefaultDllDirectories"))
-        setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_USER_DIRS);
+    const auto setDefaultDllDirectories =
+        Lookup<BOOL(WINAPI*)(DWORD)>(kernel, "SetDefaultDllDirectories");
+    if (setDefaultDllDirectories &&
+        setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_USER_DIRS))
+        return;
+    // Elsewhere the program's own folder comes first in every search by name, and nothing
+    // takes it out; a library already loaded, though, is found by its name without a search.
+    AfxPreloadSystemLibraries();
 }

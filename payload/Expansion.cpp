@@ -26,6 +26,39 @@ private:
     BYTE* m_memory;
 };
 
+// On the NT family, the installation folder held open for the whole run, sharing all but
+// deletion: no other process can delete or rename it (nor, on NTFS, a folder above it) and put
+// a link of its name in its place between two steps. A drive's root ("C:") cannot be moved and
+// is not held.
+class FolderHold {
+public:
+    FolderHold(const CString& folder, bool staged)
+        : m_needed(staged && folder.GetLength() > 2),
+          m_handle(m_needed
+                       ? CreateFileA(folder, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)
+                       : INVALID_HANDLE_VALUE) {}
+    ~FolderHold() {
+        if (m_handle != INVALID_HANDLE_VALUE)
+            CloseHandle(m_handle);
+    }
+    FolderHold(const FolderHold&) = delete;
+    FolderHold& operator=(const FolderHold&) = delete;
+
+    // False when the folder must be held and what its name opens is no folder of a file
+    // system: a file of that name, or a link into the system's other namespaces.
+    bool Usable() const {
+        BY_HANDLE_FILE_INFORMATION info;
+        return !m_needed ||
+               (m_handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(m_handle, &info) &&
+                (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY));
+    }
+
+private:
+    bool m_needed;
+    HANDLE m_handle;
+};
+
 // Expands entry i into name i of the file list while names remain, up to the end marker.
 bool WalkPayload(const ExpansionRun& run, const std::uint8_t* data, std::size_t size) {
     payload::Cursor cursor(data, size);
@@ -77,6 +110,13 @@ bool ExpandPayload(const CString& folder, const std::uint8_t* data, std::size_t 
     ExpansionRun run;
     run.folder = folder;
     run.tempPath = folder + "\\" + kTempFileName;
+    run.staged = !(GetVersion() & 0x80000000);
+    const FolderHold hold(folder, run.staged);
+    // What creating the temporary file there would meet.
+    if (!hold.Usable()) {
+        AfxMessageBox(kFileError);
+        return false;
+    }
     {
         ExpansionBuffer buffer;
         run.buffer = buffer.Get();
@@ -88,7 +128,9 @@ bool ExpandPayload(const CString& folder, const std::uint8_t* data, std::size_t 
         if (!WalkPayload(run, data, size))
             return false;
     } // the buffer is released here, before the temporary file goes
-    RemoveFile(run.tempPath);
+    // On the NT family it is gone already; its name is not looked up again.
+    if (!run.staged)
+        RemoveFile(run.tempPath);
     return true;
 }
 

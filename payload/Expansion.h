@@ -18,12 +18,16 @@ extern const char kTempFileName[];
 
 // Expands the payload that the installer carries (resource 129 of type RT_RCDATA in its own
 // executable) into `folder` (no trailing backslash), entry i becoming payload::kFileList[i],
-// stopping at the end marker or after the last name of the list. On success removes the
-// temporary file and returns true. On failure it has shown its one message box and returns
-// false; the files finished before stay, and the temporary file and the failing entry's
-// target are left as that failure leaves them. A missing payload resource, a length that
-// runs past the payload's end, or an entry that does not expand to exactly its declared size
-// fails with "Error in installation" before anything of that entry reaches its target.
+// stopping at the end marker or after the last name of the list. On success returns true with
+// no temporary file left. On failure it has shown its one message box and returns false; the
+// files finished before stay. On the NT family neither the temporary file nor a failing
+// entry's new file outlives the entry (see ExpandEntry); on the 95/98 family they are left
+// as that failure leaves them. On the NT family the folder is held open for the whole run, so
+// that it cannot be moved away; a folder that opens as no file-system folder (a file of that
+// name, a link into another namespace) fails with "File Error" before anything is written.
+// A missing payload resource, a length that runs past the payload's end, or an entry that does
+// not expand to exactly its declared size fails with "Error in installation" before anything
+// of that entry reaches its target.
 bool ExpandPayload(const CString& folder);
 
 // The same over a payload in memory: `size` bytes from `data` (null: no payload).

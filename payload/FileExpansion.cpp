@@ -21,29 +21,131 @@ std::time_t MakeFixedTimeStamp() {
 
 namespace {
 
-// Opens the temporary file for LZ32 with read access, denying writes to others. The
-// OFSTRUCT of LZOpenFileA holds at most 127 characters of the full path, fewer than the
-// deepest folder that the installer accepts; a longer path is opened here with the same
-// access and handed to LZInit, which takes a file handle as the HFILE of _lopen. Returns an
-// LZ32 handle, or a negative LZ32 error.
-INT OpenForExpansion(const CString& path) {
-    OFSTRUCT of = {};
-    char full[MAX_PATH];
-    const DWORD length = GetFullPathNameA(path, MAX_PATH, full, nullptr);
-    if (length > 0 && length < sizeof of.szPathName) {
-        of.cBytes = sizeof of; // 136
-        of.fFixedDisk = 1;
-        return LZOpenFileA(full, &of, OF_READ | OF_SHARE_DENY_WRITE);
+// NT's FileDispositionInformation: the file goes when its last handle closes.
+constexpr int kFileDispositionInformation = 13;
+
+struct IoStatusBlock {
+    union {
+        LONG status;
+        void* pointer;
+    };
+    ULONG_PTR information;
+};
+
+// Opens a file that must not exist yet: a link or a file of that name makes it fail
+// (ERROR_FILE_EXISTS), so nothing is ever written through a name that someone else prepared.
+HANDLE CreateNew(const char* path, DWORD access, DWORD share, DWORD flags) {
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+    return CreateFileA(path, access, share, &sa, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | flags,
+                       nullptr);
+}
+
+// The temporary file, open for writing and reading with no sharing until LZClose closes it.
+// On the NT family it is new and goes when that handle closes, so it is never looked up by
+// name at all. A file already of its name (left by an interrupted run, or a link someone has
+// put there) is first replaced by an empty file of the run's own, renamed over it: a rename
+// replaces a link itself, never what the link points to (Wine deletes the target of a link
+// given to DeleteFileA). That file is then deleted by name. The 95/98 family has no links and
+// no such rename; there the file is created or truncated in place, as a target is.
+HANDLE CreateTemporary(const ExpansionRun& run) {
+    const DWORD access = GENERIC_READ | GENERIC_WRITE;
+    if (!run.staged) {
+        SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+        return CreateFileA(run.tempPath, access, 0, &sa, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
     }
-    const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return LZERROR_BADINHANDLE;
+    const HANDLE file = CreateNew(run.tempPath, access, 0, FILE_FLAG_DELETE_ON_CLOSE);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
+        return file;
+
+    // Windows refuses to rename over a read-only file, Wine does not: such a file is not the
+    // run's to replace either way.
+    const DWORD attributes = GetFileAttributesA(run.tempPath);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    char name[32];
+    wsprintfA(name, "\\krz%lx.tmp", GetCurrentProcessId());
+    const CString aside = run.folder + name;
+    const HANDLE empty = CreateNew(aside, GENERIC_WRITE, 0, 0);
+    if (empty == INVALID_HANDLE_VALUE)
+        return empty;
+    CloseHandle(empty);
+    if (!MoveFileExA(aside, run.tempPath, MOVEFILE_REPLACE_EXISTING)) {
+        const DWORD error = GetLastError();
+        RemoveFile(aside);
+        SetLastError(error);
+        return INVALID_HANDLE_VALUE;
+    }
+    RemoveFile(run.tempPath);
+    return CreateNew(run.tempPath, access, 0, FILE_FLAG_DELETE_ON_CLOSE);
+}
+
+// Expands the temporary file through the handle that wrote it: LZInit takes a file handle as
+// the HFILE of _lopen, and LZClose closes it. Returns LZRead's count, or a negative LZ32
+// error when the file cannot be read.
+INT ExpandHeldFile(HANDLE file, BYTE* buffer) {
+    if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0) {
+        CloseHandle(file);
+        return LZERROR_READ;
+    }
     // Kernel handles keep to 32 significant bits, also in 64-bit processes.
     const INT lz = LZInit(INT(reinterpret_cast<INT_PTR>(file)));
-    if (lz < 0)
+    if (lz < 0) {
         CloseHandle(file); // LZClose closes it only when LZInit has taken it
-    return lz;
+        return lz;
+    }
+    const INT count = LZRead(lz, reinterpret_cast<char*>(buffer), INT(kExpansionBufferSize));
+    LZClose(lz);
+    return count;
+}
+
+// Marks an open file, which the handle may delete, to go when the handle closes, without
+// looking its name up again (NtSetInformationFile, there on every NT system). Where that is
+// missing, the file is deleted by name.
+void DeleteWhenClosed(const CFile& file) {
+    using SetInformationFile = LONG(WINAPI*)(HANDLE, IoStatusBlock*, void*, ULONG, int);
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    const auto set = reinterpret_cast<SetInformationFile>(
+        reinterpret_cast<void*>(ntdll ? GetProcAddress(ntdll, "NtSetInformationFile") : nullptr));
+    BOOLEAN remove = TRUE;
+    IoStatusBlock io = {};
+    if (!set || set(file.m_hFile, &io, &remove, sizeof remove, kFileDispositionInformation) < 0)
+        RemoveFile(file.GetFilePath());
+}
+
+// True when `path` names the very file that `held` has open (same volume, same file index).
+bool IsFileAt(HANDLE held, const char* path) {
+    const HANDLE there =
+        CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (there == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION a, b;
+    // Wine reports no volume serial number for a file renamed while open; the index alone
+    // then decides (a rename never leaves the volume).
+    const bool same = GetFileInformationByHandle(held, &a) &&
+                      GetFileInformationByHandle(there, &b) &&
+                      a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow &&
+                      (a.dwVolumeSerialNumber == b.dwVolumeSerialNumber ||
+                       !a.dwVolumeSerialNumber || !b.dwVolumeSerialNumber);
+    CloseHandle(there);
+    return same;
+}
+
+// The fixed time stamp, set through the handle that wrote the file. A file whose status cannot
+// be read or whose times cannot be set keeps the times it has: the entry is done all the same.
+void Stamp(CFile& file, std::time_t stamp) {
+    CFileStatus status;
+    if (!file.GetStatus(status))
+        return;
+    status.m_ctime = stamp;
+    status.m_mtime = stamp;
+    try {
+        file.SetTimes(status);
+    } catch (const CFileException&) {
+    }
 }
 
 // The expanded size that the entry's header declares; false when the body does not begin
@@ -66,16 +168,81 @@ const char* WriteFailureMessage(const CFileException& error) {
     return error.m_cause == CFileException::diskFull ? kDiskFull : kErrorInInstallation;
 }
 
+// The target on the NT family: the expanded file is written as a new file under the
+// temporary name, stamped, and renamed to its target name while the run still holds it open
+// (sharing nothing but that rename), replacing what had that name: a link itself, never what
+// it points to; a hard link is detached. Afterwards the target name must still be the file
+// that was written, or the entry fails.
+bool InstallByRename(const ExpansionRun& run, const CString& target, INT count) {
+    // Windows refuses to rename over a read-only file, Wine does not: either way it stays.
+    const DWORD attributes = GetFileAttributesA(target);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        AfxMessageBox(kErrorInInstalling);
+        return false;
+    }
+    CFile file;
+    file.m_hFile =
+        CreateNew(run.tempPath, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, 0);
+    if (file.m_hFile == INVALID_HANDLE_VALUE) {
+        AfxMessageBox(kErrorInInstalling);
+        return false;
+    }
+    file.SetFilePath(run.tempPath);
+    try {
+        file.Write(run.buffer, UINT(count));
+    } catch (const CFileException& e) {
+        DeleteWhenClosed(file);
+        file.Abort();
+        AfxMessageBox(WriteFailureMessage(e));
+        return false;
+    }
+    Stamp(file, run.stamp);
+    if (!MoveFileExA(run.tempPath, target, MOVEFILE_REPLACE_EXISTING) ||
+        !IsFileAt(file.m_hFile, target)) {
+        DeleteWhenClosed(file);
+        file.Abort();
+        AfxMessageBox(kErrorInInstalling);
+        return false;
+    }
+    try {
+        file.Close();
+    } catch (const CFileException& e) {
+        AfxMessageBox(WriteFailureMessage(e));
+        return false;
+    }
+    return true;
+}
+
+// The target on the 95/98 family, which has neither links nor that rename: created or
+// truncated in place, written, and stamped through the same handle.
+bool InstallInPlace(const ExpansionRun& run, const CString& target, INT count) {
+    CFile file;
+    if (!file.Open(target, kCreationMode)) {
+        AfxMessageBox(kErrorInInstalling);
+        return false;
+    }
+    try {
+        file.Write(run.buffer, UINT(count));
+        Stamp(file, run.stamp);
+        // A failed close may have lost what was written: it fails like a write.
+        file.Close();
+    } catch (const CFileException& e) {
+        file.Abort();
+        RemoveFile(run.tempPath);
+        AfxMessageBox(WriteFailureMessage(e));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool ExpandEntry(const ExpansionRun& run, const payload::Entry& entry, const char* name) {
-    const CString target = run.folder + "\\" + name;
-
     // The temporary file: the signature prefix and the body make the complete compressed file.
     CFile temp;
-    CFileException error;
-    if (!temp.Open(run.tempPath, kCreationMode, &error)) {
-        switch (error.m_lOsError) {
+    temp.m_hFile = CreateTemporary(run);
+    if (temp.m_hFile == INVALID_HANDLE_VALUE) {
+        switch (GetLastError()) {
         case ERROR_DISK_FULL:
             AfxMessageBox(kNoSpaceOnDisk);
             break;
@@ -88,14 +255,14 @@ bool ExpandEntry(const ExpansionRun& run, const payload::Entry& entry, const cha
         }
         return false;
     }
+    temp.SetFilePath(run.tempPath);
     try {
         temp.Write(payload::kSignaturePrefix, sizeof payload::kSignaturePrefix);
         temp.Write(entry.body, entry.length);
-        // A failed close may have lost what was written: it fails like a write.
-        temp.Close();
     } catch (const CFileException& e) {
         temp.Abort();
-        RemoveFile(run.tempPath);
+        if (!run.staged)
+            RemoveFile(run.tempPath);
         AfxMessageBox(WriteFailureMessage(e));
         return false;
     }
@@ -103,12 +270,9 @@ bool ExpandEntry(const ExpansionRun& run, const payload::Entry& entry, const cha
     // Expansion by LZ32: one read for the whole file. LZ32 stops only at the end of the
     // stream or of the buffer, so a count other than the header's size means a corrupt entry
     // (or one too large for the buffer, which LZ32 would silently cut).
-    const INT lz = OpenForExpansion(run.tempPath);
-    INT count = lz; // a failed open counts as a failed expansion
-    if (lz >= 0) {
-        count = LZRead(lz, reinterpret_cast<char*>(run.buffer), INT(kExpansionBufferSize));
-        LZClose(lz);
-    }
+    const HANDLE held = temp.m_hFile;
+    temp.m_hFile = INVALID_HANDLE_VALUE;
+    const INT count = ExpandHeldFile(held, run.buffer);
     std::uint32_t declared = 0;
     if (count <= 0 || !DeclaredSize(entry, declared) || declared > kExpansionBufferSize ||
         std::uint32_t(count) != declared) {
@@ -116,33 +280,6 @@ bool ExpandEntry(const ExpansionRun& run, const payload::Entry& entry, const cha
         return false;
     }
 
-    // The target, written in one write, its status read while it is still open.
-    CFile file;
-    if (!file.Open(target, kCreationMode)) {
-        AfxMessageBox(kErrorInInstalling);
-        return false;
-    }
-    CFileStatus status;
-    BOOL statusRead = FALSE;
-    try {
-        file.Write(run.buffer, UINT(count));
-        statusRead = file.GetStatus(status);
-        file.Close();
-    } catch (const CFileException& e) {
-        file.Abort();
-        RemoveFile(run.tempPath);
-        AfxMessageBox(WriteFailureMessage(e));
-        return false;
-    }
-
-    // The fixed time stamp. A file that cannot be stamped keeps its times: the entry is done.
-    if (statusRead) {
-        status.m_ctime = run.stamp;
-        status.m_mtime = run.stamp;
-        try {
-            CFile::SetStatus(target, status);
-        } catch (const CFileException&) {
-        }
-    }
-    return true;
+    const CString target = run.folder + "\\" + name;
+    return run.staged ? InstallByRename(run, target, count) : InstallInPlace(run, target, count);
 }

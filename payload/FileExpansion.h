@@ -26,10 +26,22 @@ struct ExpansionRun {
     CString tempPath;       // folder\krz.tmp
     BYTE* buffer = nullptr; // kExpansionBufferSize bytes
     std::time_t stamp = 0;  // 17 January 2005, 14:00:00 local time
+    // The NT family: each file is made new and renamed into place (see ExpandEntry); the
+    // 95/98 family, without links or that rename, writes its files in place.
+    bool staged = true;
 };
 
 // 17 January 2005, 14:00:00 in local time, daylight-saving time decided for that date.
 std::time_t MakeFixedTimeStamp();
 
 // Expands one entry into run.folder\name. On failure shows the message and returns false.
+// Every file is held open from the moment it is created until the run is done with it, and is
+// never looked up by name in between: LZ32 reads the temporary file through the handle that
+// wrote it, and the target is stamped through its own. On the NT family, where a folder may
+// hold links and another process may work in it, the temporary file must be new (a file or
+// link already of its name is replaced by a rename, never written through or deleted) and
+// goes when LZ32 closes it; the target is written as a new file under the temporary name and
+// renamed over its target name, which replaces a link rather than what it points to. So
+// nothing outside the folder is written, stamped or deleted, and a second installer working
+// in the same folder fails instead of handing its bytes to this one.
 bool ExpandEntry(const ExpansionRun& run, const payload::Entry& entry, const char* name);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the fuzzers with clang and libFuzzer (plus AddressSanitizer and UBSan) and runs each
-# for a while on its corpus in fuzz/corpus/, which keeps what it finds.
+# Builds the fuzzers with clang and libFuzzer (plus AddressSanitizer and UBSan, which stops at
+# its first report, so libFuzzer keeps the input) and runs each for a while on its corpus in
+# fuzz/corpus/, which keeps what it finds.
 # Usage: scripts/fuzz.sh [seconds per fuzzer]   (default 60)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,7 +11,7 @@ dir="$top/build/fuzz"
 "$top/scripts/setup.sh"
 if [ ! -f "$dir/CMakeCache.txt" ]; then
     CC=clang CXX=clang++ cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DKRZ_FUZZ=ON -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" >/dev/null
+        -DKRZ_FUZZ=ON -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" >/dev/null
 fi
 for fuzzer in expand_fuzzer compress_fuzzer pe_fuzzer; do
     cmake --build "$dir" --target "$fuzzer" -j "$(nproc)" >/dev/null

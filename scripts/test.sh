@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The project's test command: installs what is missing, builds everything and runs every
-# test, host (plain and under AddressSanitizer/UBSan) and Windows (under Wine on a virtual
-# display). Exits nonzero when anything fails.
+# test, host (plain, under AddressSanitizer/UBSan, and the codec's corpus replays and the
+# packer's tests under clang's UBSan) and Windows (under Wine on a virtual display). Exits
+# nonzero when anything fails.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 root=${1:-$top/build}
@@ -12,6 +13,8 @@ root=${1:-$top/build}
 status=0
 ctest --test-dir "$root/host" --output-on-failure -j "$(nproc)" || status=1
 ctest --test-dir "$root/host-asan" --output-on-failure -j "$(nproc)" || status=1
+ctest --test-dir "$root/host-clang-ubsan" --output-on-failure -j "$(nproc)" \
+    -R '^(expand_fuzzer_replay|compress_fuzzer_replay|pe_fuzzer_replay|tools_tests)$' || status=1
 # Windows tests share one Wine prefix and its registry: one at a time.
 xvfb-run -a -s "-screen 0 1024x768x24" \
     ctest --test-dir "$root/win-x86_64" --output-on-failure || status=1

@@ -4,13 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <objbase.h>
+#include <tlhelp32.h>
 
 #include "InstallerKeys.h"
 #include "PayloadLayout.h"
 #include "TestSupport.h"
 #include "UiDriver.h"
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,6 +45,180 @@ std::vector<std::string> PackedFiles() {
     for (const char* name : payload::kFileList)
         files.push_back(PackedFile(name));
     return files;
+}
+
+// The names in a folder.
+std::set<std::string> Names(const std::string& folder) {
+    std::set<std::string> names;
+    WIN32_FIND_DATAA data;
+    const HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (std::strcmp(data.cFileName, ".") != 0 && std::strcmp(data.cFileName, "..") != 0)
+            names.insert(data.cFileName);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return names;
+}
+
+// Links made on the host by its own ln, each `link` (symbolic, or hard) to its `target`.
+// Wine starts a host program given by its host path, but cannot wait for it: the shell leaves
+// a marker when done.
+struct Link {
+    std::string target, link;
+    bool symbolic;
+};
+void HostLinks(const std::vector<Link>& links) {
+    const std::string marker = links.front().link + ".made";
+    std::string script;
+    for (const Link& l : links)
+        script += std::string("ln ") + (l.symbolic ? "-s " : "") + ui::HostPath(l.target) + " " +
+                  ui::HostPath(l.link) + " && ";
+    script += "touch " + ui::HostPath(marker);
+    ASSERT_EQ(script.find_first_of("\"'"), std::string::npos) << script;
+    std::string line = "/bin/sh -c \"" + script + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION shell = {};
+    ASSERT_TRUE(CreateProcessA("/bin/sh", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &shell))
+        << GetLastError();
+    CloseHandle(shell.hThread);
+    CloseHandle(shell.hProcess);
+    ASSERT_TRUE(ui::WaitUntil([&] { return ui::PathExists(marker); })) << script;
+    ui::RemoveTree(marker);
+}
+
+// A file outside the installation folder, with bytes and a last-write time of its own.
+class OutsideFile {
+public:
+    explicit OutsideFile(std::string path) : path_(std::move(path)) {
+        ui::WriteFileBytes(path_, Bytes());
+        const HANDLE file = CreateFileA(path_.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &kOld));
+        CloseHandle(file);
+    }
+    const std::string& Path() const { return path_; }
+    void ExpectUntouched() const {
+        SCOPED_TRACE(path_);
+        ASSERT_TRUE(ui::PathExists(path_));
+        EXPECT_EQ(ui::ReadFileBytes(path_), Bytes());
+        EXPECT_EQ(Ticks(FileTimeOf(path_.c_str(), 2)), Ticks(kOld));
+    }
+
+private:
+    std::string Bytes() const { return "outside the folder: " + path_; }
+    static constexpr FILETIME kOld = {0x12345678, 0x01D00000}; // in 2014
+    std::string path_;
+};
+
+// Whether `path` exists, and whether some process holds it open so that it cannot be read.
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+bool HeldOpen(const std::string& path) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return false;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+// Stops a program, as its debugger, the moment it loads a library; the program's threads all
+// wait until Resume (or the end of the object), which lets it run on without a debugger.
+class StopAtLibrary {
+public:
+    explicit StopAtLibrary(DWORD process) : process_(process) {
+        attached_ = DebugActiveProcess(process) && DebugSetProcessKillOnExit(FALSE);
+    }
+    ~StopAtLibrary() { Resume(); }
+    StopAtLibrary(const StopAtLibrary&) = delete;
+    StopAtLibrary& operator=(const StopAtLibrary&) = delete;
+
+    // Runs the program until it loads `name` (a file name such as "lz32.dll"), after the
+    // breakpoint with which the attaching ends, and keeps it stopped there.
+    bool WaitForLoad(const char* name) {
+        bool attachDone = false;
+        const ULONGLONG deadline = GetTickCount64() + ui::kTimeout;
+        while (attached_ && GetTickCount64() < deadline) {
+            if (pending_ && !ContinueDebugEvent(event_.dwProcessId, event_.dwThreadId, status_))
+                return false;
+            pending_ = false;
+            if (!WaitForDebugEvent(&event_, 1000))
+                continue;
+            pending_ = true;
+            status_ = DBG_CONTINUE;
+            switch (event_.dwDebugEventCode) {
+            case CREATE_PROCESS_DEBUG_EVENT:
+                if (event_.u.CreateProcessInfo.hFile)
+                    CloseHandle(event_.u.CreateProcessInfo.hFile);
+                break;
+            case LOAD_DLL_DEBUG_EVENT:
+                if (const HANDLE file = event_.u.LoadDll.hFile) {
+                    char path[MAX_PATH] = {};
+                    const DWORD n = GetFinalPathNameByHandleA(file, path, MAX_PATH, 0);
+                    CloseHandle(file);
+                    const size_t length = std::strlen(name);
+                    if (attachDone && n >= length && lstrcmpiA(path + n - length, name) == 0)
+                        return true;
+                }
+                break;
+            case EXCEPTION_DEBUG_EVENT:
+                if (event_.u.Exception.ExceptionRecord.ExceptionCode == EXCEPTION_BREAKPOINT)
+                    attachDone = true;
+                else
+                    status_ = DBG_EXCEPTION_NOT_HANDLED;
+                break;
+            default:
+                break;
+            }
+        }
+        return false;
+    }
+
+    void Resume() {
+        if (pending_)
+            ContinueDebugEvent(event_.dwProcessId, event_.dwThreadId, status_);
+        pending_ = false;
+        if (attached_)
+            DebugActiveProcessStop(process_);
+        attached_ = false;
+    }
+
+private:
+    DWORD process_;
+    bool attached_ = false;
+    bool pending_ = false;
+    DEBUG_EVENT event_ = {};
+    DWORD status_ = DBG_CONTINUE;
+};
+
+// The full paths of the running programs named `name`, by process id.
+std::vector<std::pair<DWORD, std::string>> ProgramsNamed(const char* name) {
+    std::vector<std::pair<DWORD, std::string>> found;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, name) != 0)
+            continue;
+        char path[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (const HANDLE process =
+                OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID)) {
+            QueryFullProcessImageNameA(process, 0, path, &size);
+            CloseHandle(process);
+        }
+        found.emplace_back(entry.th32ProcessID, path);
+    }
+    CloseHandle(snapshot);
+    return found;
 }
 
 // Every scenario starts with no installation recorded and with the user's Desktop and Programs
@@ -368,6 +546,11 @@ TEST_F(Install, FolderCreation) {
         {"empty", "", kCannotCreate},
         {"through a file", file + "\\sub", kCannotCreate},
         {"a file of that name", file, "File Error"},
+        // Only an absolute folder: these would land in the current folder, the scratch folder.
+        {"relative", "relx", kCannotCreate},
+        {"drive-relative", "C:relx", kCannotCreate},
+        {"a blank before the drive", " " + scratch_ / "relx", kCannotCreate},
+        {"device namespace", "\\\\?\\" + scratch_ / "relx", kCannotCreate},
     };
     ASSERT_FALSE(ui::PathExists("Q:\\"));
     ui::Process setup(Installer(), "", scratch_.Path());
@@ -386,6 +569,9 @@ TEST_F(Install, FolderCreation) {
     }
     EXPECT_FALSE(ui::PathExists(scratch_ / "long"));
     EXPECT_FALSE(ui::PathExists(scratch_ / "missing"));
+    EXPECT_FALSE(ui::PathExists(scratch_ / "relx"));
+    EXPECT_EQ(Names(scratch_.Path()),
+              (std::set<std::string>{"Desktop", "Programs", "krzsetup.exe", "x.txt"}));
     EXPECT_EQ(ui::ReadFileBytes(file), "a file");
 
     // 239 characters, all its parents missing.
@@ -416,10 +602,10 @@ TEST_F(Install, TargetHeldOpenByAnotherProgram) {
     ASSERT_TRUE(ui::WaitUntil([&] { return setup.PendingAnswers() == 0; }));
     ExpectReady(dialog, folder);
     ExpectNothingRegistered();
-    // KRZ.exe was replaced before; krz.tmp holds the entry that failed.
+    // KRZ.exe was replaced before; krz.tmp went with the entry that failed.
     EXPECT_TRUE(ui::ReadFileBytes(folder + "\\KRZ.exe") ==
                 ui::ReadFileBytes(PackedFile("KRZ.exe")));
-    EXPECT_TRUE(ui::PathExists(folder + "\\krz.tmp"));
+    EXPECT_FALSE(ui::PathExists(folder + "\\krz.tmp"));
     CloseHandle(held);
     EXPECT_EQ(ui::ReadFileBytes(folder + "\\KRZ.hlp"), "old help");
     dialog.Item(IDCANCEL).Click();
@@ -498,6 +684,144 @@ TEST_F(Install, DesktopFolderUnusable) {
         EXPECT_EQ(setup.WaitForExit(), 0u);
         ui::RemoveTree(programs_ + "\\KRZ.lnk");
     }
+}
+
+// Links that someone has put into the folder: a symbolic link as krz.tmp, a hard link and a
+// dangling symbolic link as targets. Each is replaced itself; nothing outside is written,
+// stamped, made or deleted. A link to a folder elsewhere, as a target, stops the installation.
+TEST_F(Install, LinksInTheFolderAreReplacedNeverFollowed) {
+    const std::string outside = scratch_ / "outside";
+    const std::string folder = scratch_ / "Quorbelix";
+    ui::CreateFolders(outside);
+    ui::CreateFolders(folder);
+    const OutsideFile temp(outside + "\\temp.txt"), help(outside + "\\help.txt");
+    HostLinks({{temp.Path(), folder + "\\krz.tmp", true},
+               {help.Path(), folder + "\\KRZ.hlp", false},
+               {outside + "\\made.txt", folder + "\\KRZ.cnt", true}});
+    {
+        ui::Process setup(Installer(), "", scratch_.Path());
+        InstallInto(setup.WaitForDialog(kTitle), folder);
+        ExpectFiles(folder);
+        ExpectRegistered(folder);
+        EXPECT_TRUE(setup.MessageBoxes().empty());
+        EXPECT_EQ(Names(folder).size(), 4u);
+        setup.Kill();
+    }
+    temp.ExpectUntouched();
+    help.ExpectUntouched();
+    EXPECT_EQ(Names(outside), (std::set<std::string>{"help.txt", "temp.txt"}));
+
+    const std::string linked = scratch_ / "Linked";
+    ui::CreateFolders(linked);
+    HostLinks({{outside, linked + "\\KRZ.exe", true}});
+    ui::Process setup(Installer(), "", scratch_.Path(), {IDYES, IDOK});
+    const ui::Window dialog = setup.WaitForDialog(kTitle);
+    dialog.Item(1001).SetText(linked);
+    dialog.Item(IDOK).Click();
+    EXPECT_EQ(setup.WaitForMessageBox().text, "A previous installation of KRZ found\r\nReinstall?");
+    EXPECT_EQ(setup.WaitForMessageBox().text, "Error in installing");
+    ASSERT_TRUE(ui::WaitUntil([&] { return setup.PendingAnswers() == 0; }));
+    EXPECT_EQ(dialog.Item(1001).Text(), linked);
+    EXPECT_EQ(Names(linked), std::set<std::string>{"KRZ.exe"});
+    EXPECT_EQ(Names(outside), (std::set<std::string>{"help.txt", "temp.txt"}));
+    temp.ExpectUntouched();
+    help.ExpectUntouched();
+    dialog.Item(IDCANCEL).Click();
+    EXPECT_EQ(setup.WaitForExit(), 0u);
+}
+
+// Two installers in one folder. The first is stopped, as by a debugger, where it has written
+// krz.tmp and loads LZ32 to expand it: it must hold krz.tmp open then. The second, run
+// meanwhile, fails there with a message and leaves nothing; the first, let go, installs its own
+// files.
+TEST_F(Install, SecondInstallerInTheSameFolderFails) {
+    const std::string folder = scratch_ / "Quorbelix";
+    const std::string temp = folder + "\\krz.tmp";
+    ui::Process first(Installer(), "", scratch_.Path());
+    const ui::Window dialog = first.WaitForDialog(kTitle);
+    dialog.Item(1001).SetText(folder);
+    StopAtLibrary stop(first.Id());
+    dialog.Item(IDOK).Click();
+    ASSERT_TRUE(stop.WaitForLoad("lz32.dll"));
+    ASSERT_TRUE(Exists(temp));
+    ASSERT_TRUE(HeldOpen(temp)) << "krz.tmp is there with no installer holding it";
+
+    ui::Process second(Installer(), "", scratch_.Path(), {IDOK});
+    const ui::Window other = second.WaitForDialog(kTitle);
+    other.Item(1001).SetText(folder);
+    other.Item(IDOK).Click();
+    EXPECT_EQ(second.WaitForMessageBox().text, "File Error");
+    ASSERT_TRUE(ui::WaitUntil([&] { return second.PendingAnswers() == 0; }));
+    ExpectReady(other, folder);
+    EXPECT_TRUE(HeldOpen(temp));
+    EXPECT_EQ(Names(folder), std::set<std::string>{"krz.tmp"});
+    // Nor can the folder be moved away, for a link to take its place.
+    EXPECT_FALSE(MoveFileA(folder.c_str(), (folder + " moved").c_str()));
+
+    stop.Resume();
+    dialog.Item(IDCANCEL).WaitForText("Close");
+    ExpectFinished(dialog);
+    ExpectFiles(folder);
+    ExpectRegistered(folder);
+    EXPECT_TRUE(first.MessageBoxes().empty());
+    other.Item(IDCANCEL).Click();
+    EXPECT_EQ(second.WaitForExit(), 0u);
+    dialog.Item(IDCANCEL).Click();
+    EXPECT_EQ(first.WaitForExit(), 0u);
+}
+
+// F1 starts the help viewer of the Windows folder by its full path; a program of that name
+// beside the installer, which is also its current folder, never runs.
+TEST_F(Install, HelpViewerComesFromTheWindowsFolder) {
+    const std::string planted = scratch_ / "winhlp32.exe";
+    ASSERT_TRUE(
+        CopyFileA((ui::ProgramFolder() + "planted_program.exe").c_str(), planted.c_str(), FALSE));
+    // Windows keeps the viewer in its own folder, Wine in the system folder.
+    char folder[MAX_PATH] = {};
+    ASSERT_GT(GetWindowsDirectoryA(folder, MAX_PATH), 0u);
+    if (!ui::PathExists(std::string(folder) + "\\winhlp32.exe")) {
+        ASSERT_GT(GetSystemDirectoryA(folder, MAX_PATH), 0u);
+    }
+    const std::string viewer = std::string(folder) + "\\winhlp32.exe";
+    ASSERT_TRUE(ui::PathExists(viewer));
+    const auto before = ProgramsNamed("winhlp32.exe");
+
+    ui::Process setup(Installer(), "", scratch_.Path());
+    const ui::Window dialog = setup.WaitForDialog(kTitle);
+    // F1 as the keyboard gives it (a posted key press does not make the help message).
+    SetForegroundWindow(dialog.Handle());
+    ASSERT_TRUE(ui::WaitUntil([&] { return GetForegroundWindow() == dialog.Handle(); }));
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(SendInput(2, keys, sizeof keys[0]), 2u);
+    std::vector<std::pair<DWORD, std::string>> viewers;
+    ASSERT_TRUE(ui::WaitUntil([&] { return (viewers = ProgramsNamed("winhlp32.exe")) != before; }));
+    ASSERT_EQ(viewers.size(), before.size() + 1);
+    for (const auto& started : viewers)
+        EXPECT_EQ(lstrcmpiA(started.second.c_str(), viewer.c_str()), 0) << started.second;
+    EXPECT_FALSE(ui::PathExists(planted + ".ran"));
+    dialog.Item(IDCANCEL).Click();
+    EXPECT_EQ(setup.WaitForExit(), 0u);
+    // The viewer ran in the installer's job, which ends with the scenario.
+}
+
+// The 95/98 family, which has neither links nor renames over a file, writes each file in
+// place and stamps it through the same handle.
+TEST_F(Install, OnTheWindows98Family) {
+    const ui::ScopedWindowsVersion old("krzsetup.exe", "win98");
+    const std::string folder = scratch_ / "Quorbelix";
+    ui::CreateFolders(folder);
+    ui::WriteFileBytes(folder + "\\KRZ.hlp", "old help");
+    ui::Process setup(Installer(), "", scratch_.Path());
+    const ui::Window dialog = setup.WaitForDialog(kTitle);
+    InstallInto(dialog, folder);
+    ExpectFinished(dialog);
+    ExpectFiles(folder);
+    ExpectRegistered(folder);
+    dialog.Item(IDCANCEL).Click();
+    EXPECT_EQ(setup.WaitForExit(), 0u);
 }
 
 } // namespace

@@ -4,7 +4,9 @@
 //   search-path  the same after the framework's safe library loading, then the shell link
 //                object through ole32 (loaded from the system directory);
 //   bound        a call of each function that the framework binds in the system directory
-//                (version, lz32, comctl32), without the safe library loading.
+//                (version, lz32, comctl32), without the safe library loading;
+//   preloaded    LoadLibraryA of version.dll by bare name after the framework's preloading
+//                alone (what systems without SetDefaultDllDirectories get).
 // It imports nothing but kernel32 and msvcrt, so that nothing but its own calls loads a
 // library (under Wine, user32 itself imports version.dll).
 // Exit code: 0 done, 2 the shell link object could not be created, 3 bad argument.
@@ -82,6 +84,11 @@ int main(int argc, char** argv) {
         AfxEnableSafeDllLoading();
         LoadByName();
         return CreateShellLink();
+    }
+    if (std::strcmp(mode, "preloaded") == 0) {
+        AfxPreloadSystemLibraries();
+        LoadLibraryA("version.dll");
+        return 0;
     }
     if (std::strcmp(mode, "bound") == 0) {
         CallBoundFunctions();

@@ -64,6 +64,13 @@ TEST_F(SafeLoadingTest, SafeSearchPathFindsNoPlantedLibraryAndStillMakesShellLin
     EXPECT_EQ(Loaded(), "");
 }
 
+// Where the program's folder cannot be taken out of the search (no SetDefaultDllDirectories),
+// a library loaded beforehand from the system directory is what a load by name finds.
+TEST_F(SafeLoadingTest, PreloadedLibrariesAreFoundInsteadOfPlantedOnes) {
+    EXPECT_EQ(Run("load_probe.exe", "preloaded"), 0u);
+    EXPECT_EQ(Loaded(), "");
+}
+
 TEST_F(SafeLoadingTest, BoundFunctionsLoadNoPlantedLibrary) {
     EXPECT_EQ(Run("load_probe.exe", "bound"), 0u);
     EXPECT_EQ(Loaded(), "");

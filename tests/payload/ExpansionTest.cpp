@@ -84,7 +84,7 @@ TEST(Expansion, CorruptEntriesNeverReachTheirTargets) {
         EXPECT_FALSE(Expand(folder, p));
         EXPECT_EQ(log.Boxes(), MessageLog::One("Error in installation"));
         ExpectInstalled(folder.Path(), SmallFiles(), 1);
-        EXPECT_EQ(ReadBytes(folder / "krz.tmp"), bad);
+        EXPECT_FALSE(Exists(folder / "krz.tmp")); // it never outlives its entry
     }
 }
 
@@ -127,7 +127,7 @@ TEST(Expansion, TargetHeldOpenWithoutSharingStopsAtThatEntry) {
     EXPECT_EQ(ReadBytes(folder / "KRZ.exe"), SmallFiles()[0]);
     EXPECT_EQ(ReadBytes(folder / "KRZ.hlp"), running);
     EXPECT_FALSE(Exists(folder / "KRZ.cnt"));
-    EXPECT_EQ(ReadBytes(folder / "krz.tmp"), EntryFile(p, 1));
+    EXPECT_FALSE(Exists(folder / "krz.tmp"));
 }
 
 TEST(Expansion, DeepestAcceptedFolderInstalls) {
