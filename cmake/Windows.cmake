@@ -1,4 +1,6 @@
-# Cross build for Windows: the installer, its test programs (run under Wine) and the test driver.
+# Cross build for Windows. Two configurations: the product configuration (KRZ_PRODUCT) builds
+# the programs that ship and nothing else; the test configuration builds the test programs (run
+# under Wine) and, inside itself, a product configuration whose programs the tests run.
 enable_language(RC)
 set(KRZ_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix for the tests")
 configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.in ${CMAKE_BINARY_DIR}/wine-run
@@ -14,6 +16,11 @@ include(${CMAKE_CURRENT_LIST_DIR}/Payload.cmake)
 
 # Every Windows program is linked statically, so it needs nothing beside the system's own DLLs.
 add_link_options(-static -static-libgcc -static-libstdc++)
+
+# The same sources give the same bytes in any folder at any time: no time stamp in the PE
+# header, no build or source path in the code.
+add_link_options(-Wl,--no-insert-timestamp)
+add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=.;-ffile-prefix-map=${CMAKE_BINARY_DIR}=.>")
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601
                         # comctl32 is bound at run time (framework/SystemLibraries.cpp)
                         WINCOMMCTRLAPI=)
@@ -22,10 +29,38 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=
 # that the link can drop what nothing uses.
 add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-Os;-ffunction-sections;-fdata-sections>")
 
+if(KRZ_PRODUCT)
+    # Optimised as one program, so that what nothing calls is left out (the runtime's unwind
+    # tables would otherwise keep every function of an object file alive).
+    add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-flto>")
+    add_link_options(-flto -Os "LINKER:-Map=$<TARGET_PROPERTY:NAME>.map")
+    if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+        # The Windows 95 and NT 4.0 loaders refuse a program that asks for a later subsystem.
+        add_link_options(-Wl,--major-subsystem-version,4,--minor-subsystem-version,0)
+    endif()
+endif()
+
 # Our stand-in for the platform's application framework, then the installer's subsystems.
 add_subdirectory(framework)
 add_subdirectory(system)
 add_subdirectory(folder)
 add_subdirectory(res)
 add_subdirectory(app)
-add_subdirectory(tests)
+
+if(NOT KRZ_PRODUCT)
+    # The programs that ship, built by a product configuration of their own (the shipped
+    # compilers and options) in product/; the tests run those.
+    include(ExternalProject)
+    set(KRZ_PRODUCT_DIR ${CMAKE_BINARY_DIR}/product)
+    ExternalProject_Add(krz_product
+        SOURCE_DIR ${CMAKE_SOURCE_DIR}
+        BINARY_DIR ${KRZ_PRODUCT_DIR}
+        PREFIX ${CMAKE_BINARY_DIR}/product-stamps
+        CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DCMAKE_BUILD_TYPE=Release
+                   -DKRZ_PRODUCT=ON -DKRZ_PACKER=${KRZ_PACKER} -DKRZ_PAYLOAD_DIR=${KRZ_PAYLOAD_DIR}
+        BUILD_ALWAYS ON
+        INSTALL_COMMAND ""
+        BUILD_BYPRODUCTS ${KRZ_PRODUCT_DIR}/app/krzsetup.exe)
+    set(KRZ_INSTALLER ${KRZ_PRODUCT_DIR}/app/krzsetup.exe)
+    add_subdirectory(tests)
+endif()

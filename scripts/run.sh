@@ -15,7 +15,7 @@ root=${1:-$top/build}
 "$top/scripts/build.sh" "$root"
 
 win=$root/win-x86_64
-exe=$win/app/krzsetup.exe
+exe=$win/product/app/krzsetup.exe
 out=$root/run
 # wine-run takes its prefix from KRZ_WINEPREFIX; wineserver from WINEPREFIX.
 export KRZ_WINEPREFIX=$out/wineprefix WINEPREFIX=$out/wineprefix
