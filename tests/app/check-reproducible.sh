@@ -15,9 +15,19 @@ packer=$5
 
 rm -rf "$work"
 mkdir -p "$work/elsewhere/source tree"
+work=$(cd "$work" && pwd)
 copy="$work/elsewhere/source tree"
-# The sources without version control and build folders.
-(cd "$source" && tar --exclude=./.git --exclude=./build -cf - .) | (cd "$copy" && tar -xf -)
+# The sources without version control and build folders: build/, any folder of a CMake
+# configuration, and the folder of this work when it lies inside the sources.
+inside=""
+case "$work/" in
+"$source"/*)
+    inside=${work#"$source"/}
+    inside="--exclude=./${inside%%/*}"
+    ;;
+esac
+(cd "$source" && tar --exclude=./.git --exclude=./build --exclude-tag-all=CMakeCache.txt \
+    $inside -cf - .) | (cd "$copy" && tar -xf -)
 
 second="$work/elsewhere/second build"
 cmake -S "$copy" -B "$second" -DCMAKE_TOOLCHAIN_FILE="$copy/cmake/$toolchain" \
