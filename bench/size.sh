@@ -48,7 +48,9 @@ my $add = sub {
         $by{'resources: dialogs, icons, version, manifest'} += $size - $payload;
         return;
     }
-    if ($section eq '.idata') { $what = 'import tables'; }
+    if ($section eq '.idata' || $file =~ /lib(kernel32|user32|advapi32|ole32|gdi32)\.a/) {
+        $what = 'import tables';
+    }
     elsif ($section eq '.reloc') { $what = 'base relocations (for address space randomisation)'; }
     elsif ($file =~ /ltrans/) { $what = "our code ($section; one link-time optimised unit)"; }
     elsif ($file =~ /libstdc\+\+\.a\((\S+)\.o\)/) { $what = "C++ runtime, libstdc++ $1"; }
