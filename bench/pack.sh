@@ -15,7 +15,7 @@ trap 'rm -rf "$work"' EXIT
 files=("$top"/sample/{KRZ.exe,KRZ.hlp,KRZ.cnt,Uninstall.exe})
 
 for arch in i686 x86_64; do
-    stub=$root/win-$arch/app/krzsetup-stub.exe
+    stub=$root/win-$arch/product/app/krzsetup-stub.exe
     [ -f "$stub" ] || continue
     times=()
     for _ in $(seq "$runs"); do

@@ -11,7 +11,8 @@ set(KRZ_PAYLOAD_FILES ${KRZ_PACKED_DIR}/KRZ.exe ${KRZ_PACKED_DIR}/KRZ.hlp
                       ${KRZ_PACKED_DIR}/KRZ.cnt ${KRZ_PACKED_DIR}/Uninstall.exe)
 
 # krz_add_payload(target stub output [files...]): the target `target` writes `output`, the
-# program of target `stub` carrying the four files given (KRZ_PAYLOAD_FILES by default).
+# stub (a program target, or the file of one the product configuration makes) carrying the four
+# files given (KRZ_PAYLOAD_FILES by default).
 function(krz_add_payload target stub output)
     set(files ${ARGN})
     set(depends ${files})
@@ -23,11 +24,22 @@ function(krz_add_payload target stub output)
             list(APPEND depends sample_uninstaller)
         endif()
     endif()
+    if(TARGET ${stub})
+        set(stubFile $<TARGET_FILE:${stub}>)
+        list(APPEND depends ${stub})
+    else()
+        set(stubFile ${stub})
+        list(APPEND depends ${stub})
+    endif()
+    # In the test configuration, the stub and the packed folder come from the product's.
+    if(TARGET krz_product)
+        list(APPEND depends krz_product)
+    endif()
     get_filename_component(name ${output} NAME)
     add_custom_command(
         OUTPUT ${output}
-        COMMAND ${KRZ_PACKER} build ${output} $<TARGET_FILE:${stub}> ${files}
-        DEPENDS ${stub} ${KRZ_PACKER} ${depends}
+        COMMAND ${KRZ_PACKER} build ${output} ${stubFile} ${files}
+        DEPENDS ${KRZ_PACKER} ${depends}
         COMMENT "Putting the payload into ${name}"
         VERBATIM)
     add_custom_target(${target} ALL DEPENDS ${output})

@@ -1,4 +1,6 @@
-# Cross build for Windows: the installer, its test programs (run under Wine) and the test driver.
+# Cross build for Windows. Two configurations: the product configuration (KRZ_PRODUCT) builds
+# the programs that ship and nothing else; the test configuration builds the test programs (run
+# under Wine) and, inside itself, a product configuration whose programs the tests run.
 enable_language(RC)
 set(KRZ_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix for the tests")
 configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.in ${CMAKE_BINARY_DIR}/wine-run
@@ -12,26 +14,37 @@ set(KRZ_PAYLOAD_DIR ${CMAKE_SOURCE_DIR}/sample CACHE PATH
     "Folder holding the four application files that the installer carries")
 # The sample's programs are i686 builds (sample/make-sample.sh). A build for another
 # architecture packs its own build of the sample's uninstaller instead, so that the installer it
-# makes can also be uninstalled where it runs (the x86_64 build under a 64-bit-only Wine).
+# makes can also be uninstalled where it runs (the x86_64 build under a 64-bit-only Wine); the
+# product configuration builds it, and the test configuration compares with that one.
 # KRZ_PACKED_DIR is the folder the payload is packed from.
+set(KRZ_PRODUCT_DIR ${CMAKE_BINARY_DIR}/product)
 set(KRZ_PACKED_DIR ${KRZ_PAYLOAD_DIR})
 get_filename_component(krz_payload_dir ${KRZ_PAYLOAD_DIR} ABSOLUTE)
 if(krz_payload_dir STREQUAL "${CMAKE_SOURCE_DIR}/sample" AND
    NOT CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
-    set(KRZ_PACKED_DIR ${CMAKE_BINARY_DIR}/sample)
-    add_executable(sample_uninstaller WIN32 ${CMAKE_SOURCE_DIR}/sample/src/Uninstall.c)
-    set_target_properties(sample_uninstaller PROPERTIES OUTPUT_NAME Uninstall
-                          RUNTIME_OUTPUT_DIRECTORY ${KRZ_PACKED_DIR})
-    target_link_libraries(sample_uninstaller PRIVATE ole32 uuid)
-    target_link_options(sample_uninstaller PRIVATE -s)
-    foreach(name KRZ.exe KRZ.hlp KRZ.cnt)
-        configure_file(${KRZ_PAYLOAD_DIR}/${name} ${KRZ_PACKED_DIR}/${name} COPYONLY)
-    endforeach()
+    if(KRZ_PRODUCT)
+        set(KRZ_PACKED_DIR ${CMAKE_BINARY_DIR}/sample)
+        add_executable(sample_uninstaller WIN32 ${CMAKE_SOURCE_DIR}/sample/src/Uninstall.c)
+        set_target_properties(sample_uninstaller PROPERTIES OUTPUT_NAME Uninstall
+                              RUNTIME_OUTPUT_DIRECTORY ${KRZ_PACKED_DIR})
+        target_link_libraries(sample_uninstaller PRIVATE ole32 uuid)
+        target_link_options(sample_uninstaller PRIVATE -s)
+        foreach(name KRZ.exe KRZ.hlp KRZ.cnt)
+            configure_file(${KRZ_PAYLOAD_DIR}/${name} ${KRZ_PACKED_DIR}/${name} COPYONLY)
+        endforeach()
+    else()
+        set(KRZ_PACKED_DIR ${KRZ_PRODUCT_DIR}/sample)
+    endif()
 endif()
 include(${CMAKE_CURRENT_LIST_DIR}/Payload.cmake)
 
 # Every Windows program is linked statically, so it needs nothing beside the system's own DLLs.
 add_link_options(-static -static-libgcc -static-libstdc++)
+
+# The same sources give the same bytes in any folder at any time: no time stamp in the PE
+# header, no build or source path in the code.
+add_link_options(-Wl,--no-insert-timestamp)
+add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=.;-ffile-prefix-map=${CMAKE_BINARY_DIR}=.>")
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601
                         # comctl32 is bound at run time (framework/SystemLibraries.cpp)
                         WINCOMMCTRLAPI=)
@@ -40,10 +53,41 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=
 # that the link can drop what nothing uses.
 add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-Os;-ffunction-sections;-fdata-sections>")
 
+if(KRZ_PRODUCT)
+    # Optimised as one program, so that what nothing calls is left out (the runtime's unwind
+    # tables would otherwise keep every function of an object file alive). The installer has
+    # one thread: its function-local statics need no guard against a second one.
+    add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-flto>"
+                        "$<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>")
+    # A link map beside each program, for bench/size.sh.
+    add_link_options(-flto -Os "LINKER:-Map=$<TARGET_PROPERTY:NAME>.map")
+    if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+        # The Windows 95 and NT 4.0 loaders refuse a program that asks for a later subsystem.
+        add_link_options(-Wl,--major-subsystem-version,4,--minor-subsystem-version,0)
+    endif()
+endif()
+
 # Our stand-in for the platform's application framework, then the installer's subsystems.
 add_subdirectory(framework)
 add_subdirectory(system)
 add_subdirectory(folder)
 add_subdirectory(res)
 add_subdirectory(app)
-add_subdirectory(tests)
+
+if(NOT KRZ_PRODUCT)
+    # The programs that ship, built by a product configuration of their own (the shipped
+    # compilers and options) in product/; the tests run those.
+    include(ExternalProject)
+    ExternalProject_Add(krz_product
+        SOURCE_DIR ${CMAKE_SOURCE_DIR}
+        BINARY_DIR ${KRZ_PRODUCT_DIR}
+        PREFIX ${CMAKE_BINARY_DIR}/product-stamps
+        CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DCMAKE_BUILD_TYPE=Release
+                   -DKRZ_PRODUCT=ON -DKRZ_PACKER=${KRZ_PACKER} -DKRZ_PAYLOAD_DIR=${KRZ_PAYLOAD_DIR}
+        BUILD_ALWAYS ON
+        INSTALL_COMMAND ""
+        BUILD_BYPRODUCTS ${KRZ_PRODUCT_DIR}/app/krzsetup.exe ${KRZ_PRODUCT_DIR}/app/krzsetup-stub.exe)
+    set(KRZ_INSTALLER ${KRZ_PRODUCT_DIR}/app/krzsetup.exe)
+    set(KRZ_STUB ${KRZ_PRODUCT_DIR}/app/krzsetup-stub.exe)
+    add_subdirectory(tests)
+endif()

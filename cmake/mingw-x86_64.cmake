@@ -1,4 +1,4 @@
-# Cross-compiling for 64-bit Windows with mingw-w64 (posix thread model, needed by GoogleTest).
+# Cross-compiling for 64-bit Windows with mingw-w64 (the build whose tests run under Wine).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(KRZ_MINGW_PREFIX x86_64-w64-mingw32)

@@ -7,7 +7,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${KRZ_BUILD:-$top/build/win-x86_64}
-exe=$(realpath "${1:-$build/app/krzsetup.exe}")
+exe=$(realpath "${1:-$build/product/app/krzsetup.exe}")
 picture=$(realpath -m "${2:-$top/docs/select-path.png}")
 if [ ! -f "$exe" ]; then
     echo "screenshot: $exe not found; build first (scripts/build.sh)" >&2

@@ -1,27 +1,136 @@
 #include "CString.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
+CString::CString(const char* text) {
+    if (text)
+        Assign(text, int(std::strlen(text)));
+}
+
+CString::CString(const char* text, int length) {
+    if (length > 0)
+        Assign(text, length);
+}
+
+CString::CString(char ch, int repeat) {
+    if (repeat > 0) {
+        Resize(repeat);
+        std::memset(m_data, ch, std::size_t(repeat));
+    }
+}
+
+CString::CString(const CString& other) {
+    Assign(other.m_data, other.m_length);
+}
+
+CString::CString(CString&& other) noexcept
+    : m_data(other.m_data), m_length(other.m_length), m_capacity(other.m_capacity) {
+    other.m_data = nullptr;
+    other.m_length = other.m_capacity = 0;
+}
+
+CString& CString::operator=(const CString& other) {
+    if (this != &other)
+        Assign(other.m_data, other.m_length);
+    return *this;
+}
+
+CString& CString::operator=(CString&& other) noexcept {
+    if (this != &other) {
+        delete[] m_data;
+        m_data = other.m_data;
+        m_length = other.m_length;
+        m_capacity = other.m_capacity;
+        other.m_data = nullptr;
+        other.m_length = other.m_capacity = 0;
+    }
+    return *this;
+}
+
+CString::~CString() {
+    delete[] m_data;
+}
+
+void CString::Empty() {
+    Resize(0);
+}
+
+void CString::Assign(const char* text, int length) {
+    if (length > m_capacity) {
+        char* data = new char[std::size_t(length) + 1];
+        std::memcpy(data, text, std::size_t(length));
+        delete[] m_data;
+        m_data = data;
+        m_capacity = length;
+    } else if (length > 0) {
+        // The text may lie inside this buffer.
+        std::memmove(m_data, text, std::size_t(length));
+    }
+    m_length = length;
+    if (m_data)
+        m_data[length] = '\0';
+}
+
+void CString::Append(const char* text, int length) {
+    if (length <= 0)
+        return;
+    const int total = m_length + length;
+    if (total > m_capacity) {
+        // Grows by half again at least, so that appending one character at a time stays cheap;
+        // the text may lie inside the old buffer, which is released only after the copy.
+        const int capacity =
+            total > m_capacity + m_capacity / 2 ? total : m_capacity + m_capacity / 2;
+        char* data = new char[std::size_t(capacity) + 1];
+        if (m_length > 0)
+            std::memcpy(data, m_data, std::size_t(m_length));
+        std::memcpy(data + m_length, text, std::size_t(length));
+        delete[] m_data;
+        m_data = data;
+        m_capacity = capacity;
+    } else {
+        std::memmove(m_data + m_length, text, std::size_t(length));
+    }
+    m_length = total;
+    m_data[total] = '\0';
+}
+
+void CString::Resize(int length) {
+    if (length > m_length) {
+        const int old = m_length;
+        if (length > m_capacity) {
+            char* data = new char[std::size_t(length) + 1];
+            if (old > 0)
+                std::memcpy(data, m_data, std::size_t(old));
+            delete[] m_data;
+            m_data = data;
+            m_capacity = length;
+        }
+        std::memset(m_data + old, 0, std::size_t(length - old));
+    }
+    m_length = length;
+    if (m_data)
+        m_data[length] = '\0';
+}
+
 CString& CString::operator=(const char* text) {
-    m_text = text ? text : "";
+    Assign(text ? text : "", text ? int(std::strlen(text)) : 0);
     return *this;
 }
 
 CString& CString::operator+=(const CString& text) {
-    m_text += text.m_text;
+    Append(text.m_data, text.m_length);
     return *this;
 }
 
 CString& CString::operator+=(const char* text) {
     if (text)
-        m_text += text;
+        Append(text, int(std::strlen(text)));
     return *this;
 }
 
 CString& CString::operator+=(char ch) {
-    m_text += ch;
+    Append(&ch, 1);
     return *this;
 }
 
@@ -49,14 +158,25 @@ CString operator+(const CString& a, char b) {
     return r;
 }
 
+bool operator==(const CString& a, const CString& b) {
+    return a.m_length == b.m_length &&
+           (a.m_length == 0 || std::memcmp(a.m_data, b.m_data, std::size_t(a.m_length)) == 0);
+}
+
+bool operator==(const CString& a, const char* b) {
+    const std::size_t length = std::strlen(b);
+    return std::size_t(a.m_length) == length &&
+           (length == 0 || std::memcmp(a.m_data, b, length) == 0);
+}
+
 int CString::Compare(const char* text) const {
-    return std::strcmp(m_text.c_str(), text ? text : "");
+    return std::strcmp(GetString(), text ? text : "");
 }
 
 CString CString::Left(int count) const {
     if (count < 0)
         count = 0;
-    return CString(m_text.substr(0, std::size_t(count)).c_str());
+    return CString(GetString(), count < m_length ? count : m_length);
 }
 
 CString CString::Mid(int first) const {
@@ -68,7 +188,8 @@ CString CString::Mid(int first, int count) const {
         first = 0;
     if (first >= GetLength() || count <= 0)
         return CString();
-    return CString(m_text.substr(std::size_t(first), std::size_t(count)).c_str());
+    const int rest = m_length - first;
+    return CString(m_data + first, count < rest ? count : rest);
 }
 
 CString CString::Right(int count) const {
@@ -76,7 +197,7 @@ CString CString::Right(int count) const {
         return CString();
     if (count >= GetLength())
         return *this;
-    return CString(m_text.c_str() + (m_text.size() - std::size_t(count)));
+    return CString(m_data + (m_length - count), count);
 }
 
 int CString::Find(char ch, int start) const {
@@ -85,8 +206,8 @@ int CString::Find(char ch, int start) const {
     const int length = GetLength();
     // Walk from the beginning so that character boundaries are known.
     for (int i = 0; i < length; ++i) {
-        const unsigned char c = static_cast<unsigned char>(m_text[std::size_t(i)]);
-        if (i >= start && m_text[std::size_t(i)] == ch)
+        const unsigned char c = static_cast<unsigned char>(m_data[i]);
+        if (i >= start && m_data[i] == ch)
             return i;
         if (IsDBCSLeadByte(c) && i + 1 < length)
             ++i;
@@ -98,8 +219,8 @@ int CString::ReverseFind(char ch) const {
     int found = -1;
     const int length = GetLength();
     for (int i = 0; i < length; ++i) {
-        const unsigned char c = static_cast<unsigned char>(m_text[std::size_t(i)]);
-        if (m_text[std::size_t(i)] == ch)
+        const unsigned char c = static_cast<unsigned char>(m_data[i]);
+        if (m_data[i] == ch)
             found = i;
         if (IsDBCSLeadByte(c) && i + 1 < length)
             ++i;
@@ -110,8 +231,12 @@ int CString::ReverseFind(char ch) const {
 int CString::Find(const char* sub, int start) const {
     if (start < 0 || start > GetLength() || !sub)
         return -1;
-    const std::size_t pos = m_text.find(sub, std::size_t(start));
-    return pos == std::string::npos ? -1 : int(pos);
+    const int length = int(std::strlen(sub));
+    for (int i = start; i + length <= m_length; ++i) {
+        if (length == 0 || std::memcmp(m_data + i, sub, std::size_t(length)) == 0)
+            return i;
+    }
+    return -1;
 }
 
 static bool IsWhiteSpace(char ch) {
@@ -119,53 +244,49 @@ static bool IsWhiteSpace(char ch) {
 }
 
 CString& CString::TrimLeft() {
-    std::size_t i = 0;
-    while (i < m_text.size() && IsWhiteSpace(m_text[i]))
+    int i = 0;
+    while (i < m_length && IsWhiteSpace(m_data[i]))
         ++i;
-    m_text.erase(0, i);
+    if (i > 0)
+        Assign(m_data + i, m_length - i);
     return *this;
 }
 
 CString& CString::TrimRight() {
-    std::size_t n = m_text.size();
-    while (n > 0 && IsWhiteSpace(m_text[n - 1]))
+    int n = m_length;
+    while (n > 0 && IsWhiteSpace(m_data[n - 1]))
         --n;
-    m_text.resize(n);
+    Resize(n);
     return *this;
 }
 
 CString& CString::MakeUpper() {
-    if (!m_text.empty())
-        CharUpperBuffA(&m_text[0], DWORD(m_text.size()));
+    if (m_length > 0)
+        CharUpperBuffA(m_data, DWORD(m_length));
     return *this;
 }
 
 void CString::Format(const char* format, ...) {
+    // wvsprintfA writes at most 1,024 characters and the NUL.
+    char text[1025];
     va_list args;
     va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    const int needed = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    if (needed < 0) {
-        m_text.clear();
-    } else {
-        m_text.assign(std::size_t(needed) + 1, '\0');
-        std::vsnprintf(&m_text[0], m_text.size(), format, args);
-        m_text.resize(std::size_t(needed));
-    }
+    const int length = ::wvsprintfA(text, format, args);
     va_end(args);
+    Assign(text, length > 0 ? length : 0);
 }
 
 char* CString::GetBuffer(int minLength) {
-    if (minLength < GetLength())
-        minLength = GetLength();
-    m_text.resize(std::size_t(minLength));
-    return &m_text[0];
+    Resize(minLength > m_length ? minLength : m_length);
+    if (!m_data) {
+        m_data = new char[1];
+        m_data[0] = '\0';
+    }
+    return m_data;
 }
 
 void CString::ReleaseBuffer(int newLength) {
     if (newLength < 0)
-        newLength = int(std::strlen(m_text.c_str()));
-    m_text.resize(std::size_t(newLength));
+        newLength = int(std::strlen(GetString()));
+    Resize(newLength);
 }

@@ -5,22 +5,26 @@
 
 #include <windows.h>
 
-#include <string>
-
 class CString {
 public:
-    CString() = default;
-    CString(const char* text) : m_text(text ? text : "") {}
-    CString(const char* text, int length) : m_text(text, std::size_t(length)) {}
-    CString(char ch, int repeat = 1) : m_text(std::size_t(repeat), ch) {}
+    CString() noexcept = default;
+    CString(const char* text);
+    // `length` characters of `text` (none when it is negative).
+    CString(const char* text, int length);
+    CString(char ch, int repeat = 1);
+    CString(const CString& other);
+    CString(CString&& other) noexcept;
+    CString& operator=(const CString& other);
+    CString& operator=(CString&& other) noexcept;
+    ~CString();
 
-    int GetLength() const { return int(m_text.size()); }
-    bool IsEmpty() const { return m_text.empty(); }
-    void Empty() { m_text.clear(); }
+    int GetLength() const { return m_length; }
+    bool IsEmpty() const { return m_length == 0; }
+    void Empty();
 
-    const char* GetString() const { return m_text.c_str(); }
-    operator const char*() const { return m_text.c_str(); }
-    char GetAt(int index) const { return m_text[std::size_t(index)]; }
+    const char* GetString() const { return m_data ? m_data : ""; }
+    operator const char*() const { return GetString(); }
+    char GetAt(int index) const { return GetString()[index]; }
     char operator[](int index) const { return GetAt(index); }
 
     CString& operator=(const char* text);
@@ -32,8 +36,8 @@ public:
     friend CString operator+(const char* a, const CString& b);
     friend CString operator+(const CString& a, char b);
 
-    friend bool operator==(const CString& a, const CString& b) { return a.m_text == b.m_text; }
-    friend bool operator==(const CString& a, const char* b) { return a.m_text == b; }
+    friend bool operator==(const CString& a, const CString& b);
+    friend bool operator==(const CString& a, const char* b);
     friend bool operator!=(const CString& a, const CString& b) { return !(a == b); }
     friend bool operator!=(const CString& a, const char* b) { return !(a == b); }
 
@@ -59,14 +63,24 @@ public:
     // Upper-cases in the system's code page (CharUpperBuffA).
     CString& MakeUpper();
 
-    // printf-style formatting into this text.
+    // printf-style formatting into this text, by the system's wvsprintfA: %s, %c, %d, %u, %x
+    // and the like with their flags and widths, no floating point, at most 1,024 characters.
     void Format(const char* format, ...);
 
-    // Direct access to a buffer of at least minLength characters plus the terminating NUL;
-    // ReleaseBuffer(-1) takes the length up to the first NUL.
+    // Direct access to a buffer of at least minLength characters plus the terminating NUL (the
+    // text grows to minLength with NULs); ReleaseBuffer(-1) takes the length up to the first
+    // NUL.
     char* GetBuffer(int minLength);
     void ReleaseBuffer(int newLength = -1);
 
 private:
-    std::string m_text;
+    void Assign(const char* text, int length);
+    void Append(const char* text, int length);
+    // Sets the length, keeping the text before it and filling what is added with NULs.
+    void Resize(int length);
+
+    // Null until something is stored; then m_capacity characters plus the NUL.
+    char* m_data = nullptr;
+    int m_length = 0;
+    int m_capacity = 0;
 };

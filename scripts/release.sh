@@ -59,7 +59,7 @@ trap 'rm -rf "$work"' EXIT
 cp "$root/host/tools/krzpack" "$work/"
 for arch in i686 x86_64; do
     mkdir "$work/$arch"
-    cp "$root/win-$arch/app/krzsetup.exe" "$root/win-$arch/app/krzsetup-stub.exe" "$work/$arch/"
+    cp "$root/win-$arch/product/app/krzsetup.exe" "$root/win-$arch/product/app/krzsetup-stub.exe" "$work/$arch/"
     "$work/krzpack" verify "$work/$arch/krzsetup.exe"
 done
 if [ -n "$cert" ]; then

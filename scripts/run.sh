@@ -52,7 +52,7 @@ quietly "building the packer" cmake --build "$root/host" --target krzpack -j "$(
 echo "run: building krzsetup.exe and the walkthrough program in $win"
 quietly "configuring the x86_64 build" configure "$win" \
     -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-x86_64.cmake" -DKRZ_PACKER="$root/host/tools/krzpack"
-quietly "building krzsetup.exe" cmake --build "$win" --target krzsetup install_walkthrough \
+quietly "building krzsetup.exe" cmake --build "$win" --target krz_product install_walkthrough \
     -j "$(nproc)"
 
 . "$top/scripts/wine-prefix.sh"
@@ -63,7 +63,7 @@ quietly "confining the Wine prefix to drive C:" krz_confine_prefix
 # The programs run from inside the prefix: it has no drive for the rest of the host.
 stage=$prefix/drive_c/krz-run
 mkdir -p "$stage"
-cp "$win/app/krzsetup.exe" "$win/tests/app/install_walkthrough.exe" "$stage/"
+cp "$win/product/app/krzsetup.exe" "$win/tests/app/install_walkthrough.exe" "$stage/"
 cd "$prefix/drive_c"
 walkthrough='C:\krz-run\install_walkthrough.exe'
 

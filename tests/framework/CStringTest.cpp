@@ -63,4 +63,32 @@ TEST(CString, UpperCaseAndConcatenation) {
     EXPECT_TRUE(CString().IsEmpty());
 }
 
+// The text lives in one buffer of its own: growing it from its own characters, copies and
+// moved-from texts must all stay intact.
+TEST(CString, OwnTextAsSourceCopiesAndMoves) {
+    CString s("ab");
+    for (int i = 0; i < 6; ++i)
+        s += s; // the source is the buffer that grows
+    EXPECT_EQ(s.GetLength(), 128);
+    EXPECT_EQ(s.Find("ba"), 1);
+    s = s.GetString() + 126; // assigned from its own tail
+    EXPECT_STREQ(s, "ab");
+
+    CString copy(s);
+    copy += 'c';
+    EXPECT_STREQ(s, "ab");
+    CString moved(static_cast<CString&&>(copy));
+    EXPECT_STREQ(moved, "abc");
+    EXPECT_STREQ(copy, ""); // a moved-from text is empty, not dangling
+    copy = "again";
+    EXPECT_STREQ(copy, "again");
+
+    CString empty;
+    EXPECT_EQ(empty.GetBuffer(0)[0], '\0');
+    empty.ReleaseBuffer();
+    EXPECT_TRUE(empty == "");
+    EXPECT_STREQ(CString('x', 3), "xxx");
+    EXPECT_STREQ(CString('x', -1), "");
+}
+
 } // namespace
