@@ -209,12 +209,31 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT flags) {
     return TRUE;
 }
 
+// The work area of the window's monitor. Windows 95 and NT 4.0 have one monitor and no
+// monitor functions: there it is the work area of the screen.
+static bool WorkArea(HWND window, RECT& area) {
+    using MonitorFromWindowFn = HMONITOR(WINAPI*)(HWND, DWORD);
+    using GetMonitorInfoFn = BOOL(WINAPI*)(HMONITOR, LPMONITORINFO);
+    const HMODULE user32 = ::GetModuleHandleA("user32.dll");
+    const auto monitorFromWindow = reinterpret_cast<MonitorFromWindowFn>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(user32, "MonitorFromWindow")));
+    const auto getMonitorInfo = reinterpret_cast<GetMonitorInfoFn>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(user32, "GetMonitorInfoA")));
+    if (monitorFromWindow && getMonitorInfo) {
+        MONITORINFO monitor = {};
+        monitor.cbSize = sizeof monitor;
+        if (!getMonitorInfo(monitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor))
+            return false;
+        area = monitor.rcWork;
+        return true;
+    }
+    return ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0) != FALSE;
+}
+
 void CWnd::CenterWindow() {
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof monitor;
-    if (!::GetMonitorInfoA(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor))
+    RECT area;
+    if (!WorkArea(m_hWnd, area))
         return;
-    const RECT area = monitor.rcWork;
     RECT over = area;
     const HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
     if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner))
