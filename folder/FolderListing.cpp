@@ -23,9 +23,10 @@ private:
     HANDLE m_handle;
 };
 
-// Each subfolder test opens and reads a directory; the time goes to the file system (and under
-// Wine to its server), so a few threads overlap the waits. Short listings are tested in place.
-constexpr unsigned kMaxTestThreads = 4;
+// Each subfolder test opens and reads a directory: the time goes to the file system (under Wine
+// to its server, a process of its own), so one thread per processor, up to four, keeps them all
+// busy. Short listings, and single processors, test in place.
+constexpr DWORD kMaxTestThreads = 4;
 constexpr std::size_t kTestsPerThread = 64;
 
 // One thread's part of the tests: the subfolders first, first + step, first + 2 step, ...
@@ -59,7 +60,7 @@ void TestSubfolders(const CString& folder, std::vector<Subfolder>& subfolders) {
     SYSTEM_INFO system;
     ::GetSystemInfo(&system);
     const std::size_t wanted =
-        std::min<std::size_t>({kMaxTestThreads, std::max<DWORD>(system.dwNumberOfProcessors, 2),
+        std::min<std::size_t>({std::min(system.dwNumberOfProcessors, kMaxTestThreads),
                                subfolders.size() / kTestsPerThread});
     const std::size_t shareCount = std::max<std::size_t>(wanted, 1);
     const std::size_t patternSize = std::size_t(folder.GetLength()) + MAX_PATH + 5;
