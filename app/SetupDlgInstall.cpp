@@ -54,12 +54,12 @@ ShellFolders ReadShellFolders() {
     return folders;
 }
 
-// A shortcut to `target` in `folder`. A folder that could not be read gets none: its link
+// The writer's shortcut in `folder`. A folder that could not be read gets none: its link
 // would otherwise land at the root of the current drive.
-void CreateShortcutIn(const CString& folder, const CString& target) {
+void CreateShortcutIn(CShortcutWriter& shortcuts, const CString& folder) {
     if (folder.IsEmpty())
         return;
-    CreateShortcut(target, folder + kShortcutName, kShortcutDescription);
+    shortcuts.Save(folder + kShortcutName);
 }
 
 // A backslash as the last character, a trail byte of a double-byte character not counting.
@@ -136,9 +136,12 @@ void CSetupDlg::OnInstall() {
     // Shortcuts and registry entries are made as far as the machine allows; their failures are
     // not reported.
     const HRESULT com = CoInitialize(nullptr);
-    const CString target = folder + "\\" + payload::kFileList[0];
-    CreateShortcutIn(shellFolders.desktop, target);
-    CreateShortcutIn(shellFolders.programs, target);
+    {
+        // One shell link object writes both, the Desktop's first.
+        CShortcutWriter shortcuts(folder + "\\" + payload::kFileList[0], kShortcutDescription);
+        CreateShortcutIn(shortcuts, shellFolders.desktop);
+        CreateShortcutIn(shortcuts, shellFolders.programs);
+    }
     m_installFolder = folder;
     WriteAppPathEntry();
     WriteUninstallEntry();

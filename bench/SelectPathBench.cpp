@@ -1,8 +1,9 @@
 // Times the Select Path dialog on a folder holding many subfolders, driven from outside through
 // the installer (tests/app's copy) as the scenarios drive it. Runs under Wine; see
 // bench/selectpath.sh, which makes the folders on the host.
-// Usage: selectpath_bench HOST-FOLDER [--runs N]
+// Usage: selectpath_bench HOST-FOLDER [--runs N] [--installer PATH]
 //   HOST-FOLDER holds Big\ with the subfolders; it is mapped to drive K: while the bench runs.
+//   PATH is another build's krzsetup.exe, to compare two builds in the same conditions.
 // Measured, each as the median of N runs:
 //   open on Big     the dialog opened on K:\Big (Big selected, not listed): click to visible
 //   expand Big      Big's first expansion (TVM_EXPAND; lists every subfolder): until it returns
@@ -22,16 +23,14 @@
 
 namespace {
 
-std::string Installer() {
-    return ui::ProgramFolder() + "..\\app\\krzsetup.exe";
-}
+// The installer under test: tests/app's copy unless --installer names another.
+std::string installer;
 
 // One installer process with its main dialog, on `installFolder`.
 struct Session {
     explicit Session(const std::string& installFolder) {
         ui::SetRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, "Path", installFolder);
-        setup =
-            std::make_unique<ui::Process>(Installer(), "", "", std::initializer_list<int>{IDYES});
+        setup = std::make_unique<ui::Process>(installer, "", "", std::initializer_list<int>{IDYES});
         main = setup->WaitForDialog("Setup Quorbelix");
         setup->WaitForMessageBox();
     }
@@ -65,11 +64,22 @@ struct Session {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: selectpath_bench HOST-FOLDER [--runs N]\n");
+    int runs = 3;
+    installer = ui::ProgramFolder() + "..\\app\\krzsetup.exe";
+    bool usage = argc < 2 || argc % 2 != 0;
+    for (int i = 2; !usage && i < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--runs")
+            runs = std::max(1, std::atoi(argv[i + 1]));
+        else if (option == "--installer")
+            installer = argv[i + 1];
+        else
+            usage = true;
+    }
+    if (usage) {
+        std::fprintf(stderr, "usage: selectpath_bench HOST-FOLDER [--runs N] [--installer PATH]\n");
         return 2;
     }
-    const int runs = argc >= 4 && std::string(argv[2]) == "--runs" ? std::atoi(argv[3]) : 3;
     try {
         const ui::ScopedWineDrive drive('K', argv[1], DRIVE_FIXED);
         std::vector<std::string> subfolders;

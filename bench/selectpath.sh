@@ -3,17 +3,21 @@
 # to open the dialog on it, to expand it, and to open the dialog on a folder inside it (which
 # lists it while opening). The folders are made on the host, in a temporary folder mapped to
 # drive K:. Prints a table; asserts nothing.
-# Usage: bench/selectpath.sh [--subfolders N] [--runs N]   (defaults: 10000 subfolders, 3 runs)
+# Usage: bench/selectpath.sh [--subfolders N] [--runs N] [--installer FILE]
+#   (defaults: 10000 subfolders, 3 runs, this build's installer; FILE is another build's
+#   krzsetup.exe, to compare two builds in the same conditions)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${KRZ_BUILD:-$top/build/win-x86_64}
 count=10000
 runs=3
+installer=()
 while [ $# -gt 0 ]; do
     case $1 in
     --subfolders) count=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
-    *) echo "usage: bench/selectpath.sh [--subfolders N] [--runs N]" >&2; exit 2 ;;
+    --installer) installer=(--installer "Z:$(realpath "$2" | tr / '\\')"); shift 2 ;;
+    *) echo "usage: bench/selectpath.sh [--subfolders N] [--runs N] [--installer FILE]" >&2; exit 2 ;;
     esac
 done
 cmake --build "$build" --target selectpath_bench >/dev/null
@@ -25,4 +29,4 @@ mkdir "$work/Big"
 
 echo "Machine: $(nproc) processors; load $(cut -d' ' -f1-3 /proc/loadavg)"
 xvfb-run -a -s "-screen 0 1024x768x24" \
-    "$build/wine-run" "$build/tests/folder/selectpath_bench.exe" "$work" --runs "$runs"
+    "$build/wine-run" "$build/tests/folder/selectpath_bench.exe" "$work" --runs "$runs" "${installer[@]}"

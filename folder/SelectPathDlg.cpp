@@ -2,37 +2,11 @@
 
 #include "AfxMessageBox.h"
 #include "CWaitCursor.h"
+#include "FolderListing.h"
 #include "SetupApp.h"
 #include "resource.h"
 
 namespace {
-
-// A directory listing's search handle, closed by the operation that opened it.
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : m_handle(handle) {}
-    ~FindHandle() {
-        if (IsOpen())
-            ::FindClose(m_handle);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-
-    bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
-    operator HANDLE() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
-
-// A directory that is not "." or ".." and not a system folder; hidden folders count.
-bool IsListableSubfolder(const WIN32_FIND_DATAA& entry) {
-    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM)
-        return false;
-    return lstrcmpA(entry.cFileName, ".") != 0 && lstrcmpA(entry.cFileName, "..") != 0;
-}
 
 char UpperAtoZ(char c) {
     return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
@@ -103,6 +77,7 @@ void CSelectPathDlg::SelectStartingFolder() {
 
 HTREEITEM CSelectPathDlg::WalkPath(const CString& path) {
     HTREEITEM found = nullptr;
+    Listing latest;
     CString rest = path;
     while (!rest.IsEmpty()) {
         // CString::Find steps over double-byte characters: a trail byte is never a separator.
@@ -115,21 +90,41 @@ HTREEITEM CSelectPathDlg::WalkPath(const CString& path) {
             component = rest.Left(backslash);
             rest = rest.Mid(backslash + 1);
         }
-        found = FindChild(found, component, !rest.IsEmpty());
+        found = FindChild(found, component, !rest.IsEmpty(), latest);
     }
     return found;
 }
 
-HTREEITEM CSelectPathDlg::FindChild(HTREEITEM parent, const CString& name, bool expand) {
-    HTREEITEM child = m_folderTree.GetChildItem(parent);
-    while (child && !SameName(m_folderTree.GetItemText(child), name))
-        child = m_folderTree.GetNextSiblingItem(child);
+HTREEITEM CSelectPathDlg::FindChild(HTREEITEM parent, const CString& name, bool expand,
+                                    Listing& latest) {
+    const HTREEITEM child =
+        parent && parent == latest.parent ? FindListedChild(latest, name) : FindChild(parent, name);
     if (child && expand) {
-        ListIfUnlisted(child);
+        ListIfUnlisted(child, &latest);
         // Its first expansion notifies OnItemExpanding, which shows the open folder.
         m_folderTree.Expand(child, TVE_EXPAND);
     }
     return child;
+}
+
+HTREEITEM CSelectPathDlg::FindChild(HTREEITEM parent, const CString& name) const {
+    HTREEITEM child = m_folderTree.GetChildItem(parent);
+    while (child && !SameName(m_folderTree.GetItemText(child), name))
+        child = m_folderTree.GetNextSiblingItem(child);
+    return child;
+}
+
+HTREEITEM CSelectPathDlg::FindListedChild(const Listing& listing, const CString& name) const {
+    HTREEITEM found = nullptr;
+    for (const auto& [text, item] : listing.children) {
+        if (!SameName(text, name))
+            continue;
+        // Names that differ in letter case only: the first in the tree's order.
+        if (found)
+            return FindChild(listing.parent, name);
+        found = item;
+    }
+    return found;
 }
 
 void CSelectPathDlg::OnItemExpanding(NMHDR* header, LRESULT* result) {
@@ -137,51 +132,51 @@ void CSelectPathDlg::OnItemExpanding(NMHDR* header, LRESULT* result) {
     const HTREEITEM item = view->itemNew.hItem;
     const int image = view->action == TVE_EXPAND ? kOpenFolder : kClosedFolder;
     m_folderTree.SetItemImage(item, image, image);
-    ListIfUnlisted(item);
+    ListIfUnlisted(item, nullptr);
     *result = 0;
 }
 
-void CSelectPathDlg::ListIfUnlisted(HTREEITEM item) {
+void CSelectPathDlg::ListIfUnlisted(HTREEITEM item, Listing* record) {
     // Drive and folder names are never empty, so an empty first child is the placeholder.
     const HTREEITEM first = m_folderTree.GetChildItem(item);
     if (!first || !m_folderTree.GetItemText(first).IsEmpty())
         return;
     m_folderTree.DeleteItem(first);
-    ListChildren(item);
+    ListChildren(item, record);
 }
 
-void CSelectPathDlg::ListChildren(HTREEITEM item) {
+void CSelectPathDlg::ListChildren(HTREEITEM item, Listing* record) {
     CWaitCursor wait;
+    if (record) {
+        record->parent = nullptr;
+        record->children.clear();
+    }
     const CString path = ItemPath(item);
-    WIN32_FIND_DATAA entry;
-    const FindHandle listing(::FindFirstFileA(path + "*.*", &entry));
-    if (!listing.IsOpen()) {
+    std::vector<Subfolder> subfolders;
+    if (!ListSubfolders(path, subfolders)) {
         // The item keeps no children: it loses its expand button until the next opening.
         CString message;
         message.Format("Error Drive: %s\r\nCorrect and try again", path.Left(2).GetString());
         AfxMessageBox(message);
         return;
     }
-    do {
-        if (!IsListableSubfolder(entry))
+    if (record)
+        record->children.reserve(subfolders.size());
+    // The control sorts each folder into place (TVI_SORT); the order it gets them in only
+    // spares it the walk along the siblings. Each placeholder follows its folder at once.
+    for (const std::size_t i : InsertionOrder(subfolders)) {
+        const HTREEITEM folder = m_folderTree.InsertItem(subfolders[i].name, kClosedFolder,
+                                                         kClosedFolder, item, TVI_SORT);
+        // A folder the control could not take gets no placeholder, which would go to the top.
+        if (!folder)
             continue;
-        const HTREEITEM folder =
-            m_folderTree.InsertItem(entry.cFileName, kClosedFolder, kClosedFolder, item, TVI_SORT);
-        if (HasListableSubfolder(path + entry.cFileName))
+        if (subfolders[i].hasSubfolders)
             m_folderTree.InsertItem("", kClosedFolder, kClosedFolder, folder, TVI_LAST);
-    } while (::FindNextFileA(listing, &entry));
-}
-
-bool CSelectPathDlg::HasListableSubfolder(const CString& folder) {
-    WIN32_FIND_DATAA entry;
-    const FindHandle listing(::FindFirstFileA(folder + "\\*.*", &entry));
-    if (!listing.IsOpen())
-        return false;
-    do {
-        if (IsListableSubfolder(entry))
-            return true;
-    } while (::FindNextFileA(listing, &entry));
-    return false;
+        if (record)
+            record->children.emplace_back(std::move(subfolders[i].name), folder);
+    }
+    if (record)
+        record->parent = item;
 }
 
 void CSelectPathDlg::OnSelChanging(NMHDR*, LRESULT* result) {

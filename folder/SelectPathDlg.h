@@ -16,6 +16,9 @@
 #include "CStatic.h"
 #include "CTreeCtrl.h"
 
+#include <utility>
+#include <vector>
+
 class CSelectPathDlg : public CDialog {
 public:
     explicit CSelectPathDlg(CWnd* parent);
@@ -52,18 +55,29 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // The folder items that one listing put under `parent`, with their names.
+    struct Listing {
+        HTREEITEM parent = nullptr;
+        std::vector<std::pair<CString, HTREEITEM>> children;
+    };
+
     void SelectStartingFolder();
     // The item reached by the backslash-separated components of `path`, each looked up among
     // the children of the item found for the one before (among the drives for the first, and
     // after a component that was not found); every component but the last is expanded.
     HTREEITEM WalkPath(const CString& path);
     // The child of `parent` (of the top level when null) named `name`, listed and expanded
-    // when `expand`; null when there is none.
-    HTREEITEM FindChild(HTREEITEM parent, const CString& name, bool expand);
-    // Lists the item's subfolders when it still has its placeholder child.
-    void ListIfUnlisted(HTREEITEM item);
-    void ListChildren(HTREEITEM item);
-    static bool HasListableSubfolder(const CString& folder);
+    // when `expand`; null when there is none. `latest` is the walk's latest listing: the
+    // children it lists are looked up there, rather than read back from the tree one by one.
+    HTREEITEM FindChild(HTREEITEM parent, const CString& name, bool expand, Listing& latest);
+    HTREEITEM FindChild(HTREEITEM parent, const CString& name) const;
+    HTREEITEM FindListedChild(const Listing& listing, const CString& name) const;
+    // Lists the item's subfolders when it still has its placeholder child; the folder items
+    // go into `record` too when it is given.
+    void ListIfUnlisted(HTREEITEM item, Listing* record);
+    // Reads the whole listing and tests every subfolder for subfolders of its own before the
+    // first folder item goes in, so each item has its placeholder before it can be seen.
+    void ListChildren(HTREEITEM item, Listing* record);
     // The texts of the item and its ancestors, top-level first, each followed by a backslash.
     CString ItemPath(HTREEITEM item) const;
     // The free-space text of the drive of `path`; empty when the drive cannot tell.

@@ -3,47 +3,50 @@
 #include <objbase.h>
 #include <objidl.h>
 #include <shlobj.h>
-#include <shobjidl.h>
+
+#include <utility>
 
 namespace {
-
-// One COM interface pointer, released when it goes out of scope.
-template <class T> class ComRef {
-public:
-    ComRef() = default;
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    ~ComRef() {
-        if (m_p)
-            m_p->Release();
-    }
-
-    T* operator->() const { return m_p; }
-    void** Out() { return reinterpret_cast<void**>(&m_p); }
-
-private:
-    T* m_p = nullptr;
-};
 
 // The platform's limit for a path, its NUL included.
 constexpr int kLinkPathUnits = MAX_PATH;
 
 } // namespace
 
-HRESULT CreateShortcut(CString target, CString linkFile, CString description) {
-    ComRef<IShellLinkA> link;
-    HRESULT status = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_IShellLinkA, link.Out());
-    if (FAILED(status))
-        return status;
-    link->SetPath(target);
-    link->SetDescription(description);
+CShortcutWriter::CShortcutWriter(CString target, CString description)
+    : m_target(std::move(target)), m_description(std::move(description)) {}
 
-    // Declared after the link object, so released before it.
-    ComRef<IPersistFile> file;
-    status = link->QueryInterface(IID_IPersistFile, file.Out());
-    if (FAILED(status))
-        return status;
+CShortcutWriter::~CShortcutWriter() {
+    Release();
+}
+
+void CShortcutWriter::Release() {
+    // The persistence interface first, then the link object.
+    if (m_file)
+        m_file->Release();
+    if (m_link)
+        m_link->Release();
+    m_file = nullptr;
+    m_link = nullptr;
+}
+
+HRESULT CShortcutWriter::Save(const CString& linkFile) {
+    if (!m_file) {
+        HRESULT status = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                          IID_IShellLinkA, reinterpret_cast<void**>(&m_link));
+        if (FAILED(status)) {
+            m_link = nullptr;
+            return status;
+        }
+        m_link->SetPath(m_target);
+        m_link->SetDescription(m_description);
+        status = m_link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&m_file));
+        if (FAILED(status)) {
+            m_file = nullptr;
+            Release();
+            return status;
+        }
+    }
 
     WCHAR path[kLinkPathUnits];
     if (MultiByteToWideChar(CP_ACP, 0, linkFile, -1, path, kLinkPathUnits) == 0) {
@@ -54,5 +57,10 @@ HRESULT CreateShortcut(CString target, CString linkFile, CString description) {
                                       ? ERROR_FILENAME_EXCED_RANGE
                                       : error);
     }
-    return file->Save(path, TRUE);
+    return m_file->Save(path, TRUE);
+}
+
+HRESULT CreateShortcut(CString target, CString linkFile, CString description) {
+    CShortcutWriter writer(std::move(target), std::move(description));
+    return writer.Save(linkFile);
 }

@@ -8,6 +8,8 @@
 #include "InstallerKeys.h"
 #include "UiDriver.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -24,6 +26,55 @@ std::vector<std::string> Texts(const std::vector<ui::TreeItem>& items) {
     for (const ui::TreeItem& item : items)
         texts.push_back(item.text);
     return texts;
+}
+
+// The subfolders of `folder` in the order its listing returns them.
+std::vector<std::string> ListingOrder(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    const HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &entry);
+    EXPECT_NE(find, INVALID_HANDLE_VALUE) << folder;
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::string name = entry.cFileName;
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return names;
+}
+
+// The order a tree control of this process gives `names` when it gets them one by one in this
+// order, each sorted into place (TVI_SORT).
+std::vector<std::string> ControlOrder(const std::vector<std::string>& names) {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES};
+    EXPECT_TRUE(InitCommonControlsEx(&controls));
+    const HWND tree = CreateWindowExA(0, WC_TREEVIEWA, "", WS_POPUP, 0, 0, 100, 100, nullptr,
+                                      nullptr, GetModuleHandleA(nullptr), nullptr);
+    EXPECT_TRUE(tree);
+    for (const std::string& name : names) {
+        TVINSERTSTRUCTA insert = {};
+        insert.hParent = TVI_ROOT;
+        insert.hInsertAfter = TVI_SORT;
+        insert.item.mask = TVIF_TEXT;
+        insert.item.pszText = const_cast<char*>(name.c_str());
+        EXPECT_TRUE(SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    }
+    std::vector<std::string> order;
+    for (LPARAM item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0); item;
+         item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item)) {
+        char text[MAX_PATH] = {};
+        TVITEMA data = {};
+        data.mask = TVIF_TEXT | TVIF_HANDLE;
+        data.hItem = reinterpret_cast<HTREEITEM>(item);
+        data.pszText = text;
+        data.cchTextMax = sizeof text;
+        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+        order.push_back(text);
+    }
+    DestroyWindow(tree);
+    return order;
 }
 
 // A folder under C:\Program Files for one scenario, removed afterwards with what it holds.
@@ -256,6 +307,71 @@ TEST_F(SelectPath, ListsHiddenFoldersButNotSystemFoldersEachOnce) {
     Tree().Expand(Tree().Get("K:\\Deep"));
     EXPECT_EQ(Texts(Tree().Read(Tree().Get("K:\\Deep")).children),
               (std::vector<std::string>{"Later", "Sub", "Sub2"}));
+}
+
+// However the dialog hands the folders of a listing to the tree, the tree shows them as it does
+// when it gets each in listing order, with the same placeholders: whether through the path walk
+// or through the user's expansion.
+TEST_F(SelectPath, ShowsTheOrderTheControlGivesFoldersInListingOrder) {
+    // Names that differ in letter case only come from the fixture, made on the host.
+    char twins[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableA("KRZ_CASE_TWINS", twins, MAX_PATH);
+    ASSERT_TRUE(length > 0 && length < MAX_PATH) << "needs the CTest fixture folder_case_twins";
+    const ui::ScopedWineDrive drive('K', twins, DRIVE_FIXED);
+    // Beside them, letter case, digits and signs that the listing and the control order
+    // differently, and names that the control's comparison finds equal ("ss" and the sharp s,
+    // a soft hyphen), whose order follows the order they come in.
+    // (\337 is the sharp s, \255 the soft hyphen.)
+    const std::vector<std::string> names = {"beta", "Beta", "BETA",   "alpha",   "Alpha2",   "10",
+                                            "9",    "100",  "_under", "x-ray",   "xray",     "Zeta",
+                                            "a_b",  "ab",   "Masse",  "Ma\337e", "Ma\255sse"};
+    const std::vector<std::string> withSubfolder = {"Beta", "9", "Ma\337e", "xray", "_under"};
+    for (const char* top : {"K:\\Walked", "K:\\Expanded"}) {
+        for (const std::string& name : withSubfolder)
+            ui::CreateFolders(top + ("\\" + name + "\\Sub"));
+        for (const std::string& name : names)
+            ui::CreateFolders(top + ("\\" + name));
+        // A folder with a file and a system folder only has nothing to list.
+        const std::string zeta = top + std::string("\\Zeta");
+        ui::WriteFileBytes(zeta + "\\file.txt", "no folder");
+        ui::CreateFolders(zeta + "\\System");
+        ASSERT_TRUE(SetFileAttributesA((zeta + "\\System").c_str(),
+                                       FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM));
+    }
+    // The folder's subfolders as the tree shows them, in `expected`.
+    const auto expectListedAsTheControlOrdersThem = [&](const std::string& folder,
+                                                        std::vector<std::string>& expected) {
+        SCOPED_TRACE(folder);
+        const std::vector<std::string> listed = ListingOrder(folder);
+        expected = ControlOrder(listed);
+        ASSERT_EQ(listed.size(), names.size());
+        ASSERT_NE(expected, listed) << "the listing comes in the control's order already";
+        const std::vector<ui::TreeItem> shown = Tree().Read(Tree().Get(folder)).children;
+        ASSERT_EQ(Texts(shown), expected) << ui::Dump(shown);
+        for (const ui::TreeItem& item : shown) {
+            const bool subfolder =
+                std::count(withSubfolder.begin(), withSubfolder.end(), item.text);
+            EXPECT_EQ(Texts(item.children),
+                      subfolder ? std::vector<std::string>{""} : std::vector<std::string>{})
+                << item.text;
+        }
+    };
+
+    // The walk lists Walked and picks, of the names that match BETA, the first in the tree.
+    Start("K:\\Walked\\BETA");
+    Browse();
+    std::vector<std::string> walked, expanded;
+    expectListedAsTheControlOrdersThem("K:\\Walked", walked);
+    ASSERT_FALSE(HasFatalFailure());
+    const auto first = std::find_if(walked.begin(), walked.end(), [](const std::string& name) {
+        return _stricmp(name.c_str(), "BETA") == 0;
+    });
+    ASSERT_NE(first, walked.end());
+    EXPECT_EQ(Tree().Selection(), Tree().Get("K:\\Walked\\" + *first));
+    EXPECT_EQ(PathStatic(), "K:\\Walked\\" + *first + "\\");
+
+    Tree().Expand(Tree().Get("K:\\Expanded"));
+    expectListedAsTheControlOrdersThem("K:\\Expanded", expanded);
 }
 
 TEST_F(SelectPath, ListsRemovableAndFixedDrivesOnlyInLetterOrder) {

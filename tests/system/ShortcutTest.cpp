@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 
+#include "MachineState.h"
 #include "ShortcutReader.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +70,25 @@ TEST_F(ShortcutTest, AMissingFolderWritesNothingAndTheNextLinkIsWritten) {
     EXPECT_FALSE(FileExists(root_ + "\\No Desktop"));
     EXPECT_EQ(CreateShortcut(target_.c_str(), programs.c_str(), "Quorbelix"), S_OK);
     EXPECT_EQ(ui::ReadShortcut(programs).value_or(ui::Shortcut()).path, target_);
+}
+
+// The installation writes both shortcuts with one shell link object: what it writes is what two
+// separate calls write, and a shortcut that fails on the way leaves the next one as it was.
+TEST_F(ShortcutTest, OneWriterWritesWhatSeparateCallsWrite) {
+    const std::string desktop = root_ + "\\Desktop\\KRZ.lnk";
+    const std::string programs = root_ + "\\Programs\\KRZ.lnk";
+    ASSERT_EQ(CreateShortcut(target_.c_str(), desktop.c_str(), "Quorbelix"), S_OK);
+    ASSERT_EQ(CreateShortcut(target_.c_str(), programs.c_str(), "Quorbelix"), S_OK);
+    const std::string separate[] = {ui::ReadFileBytes(desktop), ui::ReadFileBytes(programs)};
+    ASSERT_TRUE(DeleteFileA(desktop.c_str()) && DeleteFileA(programs.c_str()));
+    {
+        CShortcutWriter writer(target_.c_str(), "Quorbelix");
+        EXPECT_EQ(writer.Save(desktop.c_str()), S_OK);
+        EXPECT_TRUE(FAILED(writer.Save((root_ + "\\No Programs\\KRZ.lnk").c_str())));
+        EXPECT_EQ(writer.Save(programs.c_str()), S_OK);
+    }
+    EXPECT_EQ(ui::ReadFileBytes(desktop), separate[0]);
+    EXPECT_EQ(ui::ReadFileBytes(programs), separate[1]);
 }
 
 // The link path is converted into 260 units with its NUL: 259 characters fit, 260 are
