@@ -49,7 +49,7 @@ cmake --build "$root/host" --target krzpack -j "$(nproc)"
 for arch in i686 x86_64; do
     configure "$root/win-$arch" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" \
         -DKRZ_PACKER="$root/host/tools/krzpack"
-    cmake --build "$root/win-$arch" --target krzsetup -j "$(nproc)"
+    cmake --build "$root/win-$arch" --target krz_product -j "$(nproc)"
 done
 
 # Filled under a temporary name beside it, so that a failure leaves no half release.
