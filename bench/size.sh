@@ -11,7 +11,7 @@ for arch in i686 x86_64; do
     product=$root/win-$arch/product
     cmake --build "$root/win-$arch" --target krz_product >/dev/null
     exe=$product/app/krzsetup.exe
-    map=$product/app/krzsetup.map
+    map=$product/app/krzsetup_stub.map
     objdump=$arch-w64-mingw32-objdump
 
     installer=$(wc -c <"$exe")
@@ -43,9 +43,9 @@ my $add = sub {
     # Debugging sections are stripped; .bss takes no room in the file.
     return if $section =~ /^(\.debug|\/DISCARD|\.bss)/ || $size == 0 || $file =~ /^(LONG|SHORT|BYTE|QUAD)\b/;
     my $what;
+    # The map is the stub's: the packer puts the payload in afterwards.
     if ($section eq '.rsrc') {
-        $by{'resources: the payload'} += $payload;
-        $by{'resources: dialogs, icons, version, manifest'} += $size - $payload;
+        $by{'resources: dialogs, icons, version, manifest'} += $size;
         return;
     }
     if ($section eq '.idata' || $file =~ /lib(kernel32|user32|advapi32|ole32|gdi32)\.a/) {
@@ -71,6 +71,7 @@ while (<$in>) {
     if ($pending && /^\s+0x[0-9a-f]+\s+0x([0-9a-f]+)\s+(\S.*)$/) { $add->($out, hex $1, $2); }
     $pending = 0;
 }
+$by{'resources: the payload'} = $payload;
 # Runtime objects below 1,000 bytes are summed up per library.
 my %shown;
 for my $k (keys %by) {
