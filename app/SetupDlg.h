@@ -23,7 +23,7 @@ public:
     // a drive letter and a colon; then "\Tessarin Software\Quorbelix".
     static CString ProposedInstallFolder(const CString& windowsDirectory);
 
-    // The registry entries of system/Registry.h, on this dialog's install folder and
+    // The registry entries of registry/Registry.h, on this dialog's install folder and
     // special-build text.
     CString ReadPreviousInstallFolder();
     void WriteAppPathEntry();

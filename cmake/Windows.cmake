@@ -69,9 +69,10 @@ endif()
 
 # Our stand-in for the platform's application framework, then the installer's subsystems.
 add_subdirectory(framework)
-add_subdirectory(system)
-add_subdirectory(folder)
+add_subdirectory(registry)
+add_subdirectory(shell)
 add_subdirectory(res)
+add_subdirectory(selectpath)
 add_subdirectory(app)
 
 if(NOT KRZ_PRODUCT)
