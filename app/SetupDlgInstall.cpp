@@ -6,7 +6,7 @@
 #include "AfxMessageBox.h"
 #include "CRegKeyChain.h"
 #include "CWaitCursor.h"
-#include "Expansion.h"
+#include "InstallFiles.h"
 #include "PayloadLayout.h"
 #include "Shortcut.h"
 

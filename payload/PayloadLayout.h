@@ -14,6 +14,10 @@ constexpr unsigned kResourceId = 129;
 constexpr unsigned kResourceType = 10; // RT_RCDATA
 constexpr unsigned kResourceLanguage = 1033;
 
+// No file of the payload may expand to more than this many bytes: the installer expands each
+// into one buffer of this size.
+constexpr std::uint32_t kMaxExpandedSize = 2000000;
+
 // Target names, in payload order: entry i becomes kFileList[i].
 constexpr int kFileCount = 4;
 extern const char* const kFileList[kFileCount];

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "Expansion.h"
+#include "InstallFiles.h"
 #include "PayloadLayout.h"
 #include "TestSupport.h"
 
