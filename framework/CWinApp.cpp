@@ -8,6 +8,7 @@
 
 #include "AfxBoundary.h"
 #include "AfxMessageBox.h"
+#include "AfxModule.h"
 #include "CDialog.h"
 #include "CWnd.h"
 #include "SafeDllLoading.h"
@@ -16,9 +17,7 @@ namespace {
 CWinApp* g_app = nullptr;
 
 CString HelpFilePath() {
-    char path[MAX_PATH + 1] = {};
-    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    CString help(path, n < MAX_PATH ? int(n) : MAX_PATH);
+    CString help = AfxGetModuleFileName();
     const int dot = help.ReverseFind('.');
     if (dot > help.ReverseFind('\\'))
         help = help.Left(dot);

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "Szdd.h"
+
 namespace payload {
 
 // Integer name and type of the resource that carries the payload.
@@ -22,8 +24,9 @@ constexpr std::uint32_t kMaxExpandedSize = 2000000;
 constexpr int kFileCount = 4;
 extern const char* const kFileList[kFileCount];
 
-// The four signature bytes that a body does not store; the expansion writes them back.
-extern const std::uint8_t kSignaturePrefix[4];
+// The four signature bytes ("SZDD") that a body does not store; the expansion writes them back.
+inline constexpr std::uint8_t kSignaturePrefix[4] = {szdd::kSignature[0], szdd::kSignature[1],
+                                                     szdd::kSignature[2], szdd::kSignature[3]};
 
 struct Entry {
     const std::uint8_t* body = nullptr;

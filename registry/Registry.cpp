@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <winver.h>
 
+#include "AfxModule.h"
 #include "CRegKeyChain.h"
 
 #include <cstdint>
@@ -73,10 +74,9 @@ void WriteUninstallEntry(const CString& installFolder) {
 }
 
 void ReadSpecialBuild(CString& specialBuild) {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    // A full buffer means a truncated path, which older systems leave without its NUL.
-    if (length == 0 || length >= MAX_PATH)
+    bool complete = false;
+    const CString path = AfxGetModuleFileName(&complete);
+    if (path.IsEmpty() || !complete)
         return;
     DWORD handle = 0;
     const DWORD size = GetFileVersionInfoSizeA(path, &handle);
