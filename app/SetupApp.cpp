@@ -26,8 +26,6 @@ BOOL CSetupApp::InitInstance() {
         return FALSE;
     }
 
-    Enable3dControls();
-
     CSetupDlg dialog;
     m_pMainWnd = &dialog;
     dialog.DoModal();

@@ -29,7 +29,7 @@ CWinApp* AfxGetApp() {
     return g_app;
 }
 
-CWinApp::CWinApp() : m_hInstance(AfxGetInstanceHandle()), m_helpFilePath(HelpFilePath()) {
+CWinApp::CWinApp() : m_helpFilePath(HelpFilePath()) {
     g_app = this;
 }
 
@@ -95,10 +95,6 @@ void CWinApp::WinHelp(DWORD_PTR, UINT command) {
             return;
         }
     }
-}
-
-HICON CWinApp::LoadIcon(UINT id) const {
-    return ::LoadIconA(m_hInstance, MAKEINTRESOURCEA(id));
 }
 
 int AfxWinMain() {

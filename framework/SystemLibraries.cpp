@@ -74,7 +74,6 @@ KRZ_BIND("comctl32.dll", HIMAGELIST, ImageList_Create,
 KRZ_BIND("comctl32.dll", int, ImageList_ReplaceIcon, (HIMAGELIST list, int index, HICON icon),
          (list, index, icon), -1)
 KRZ_BIND("comctl32.dll", WINBOOL, ImageList_Destroy, (HIMAGELIST list), (list), FALSE)
-KRZ_BIND("comctl32.dll", int, ImageList_GetImageCount, (HIMAGELIST list), (list), 0)
 
 // LZClose returns nothing, so it has no failure value to report.
 extern "C" VOID WINAPI LZClose(INT file) {
