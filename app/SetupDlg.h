@@ -28,7 +28,6 @@ public:
     CString ReadPreviousInstallFolder();
     void WriteAppPathEntry();
     void WriteUninstallEntry();
-    void ReadSpecialBuild();
 
     // Creates the folder `path`, white space at both ends removed, with its missing parents
     // from the top down. Returns 0 when the folder was made or something of that name exists,
@@ -61,7 +60,7 @@ public:
     HICON m_hIcon;
     // 1 after a successful installation.
     int m_installed = 0;
-    // Filled by ReadSpecialBuild.
+    // Filled when the application path entry is written (registry/Registry.h).
     CString m_specialBuild;
 
 protected:
