@@ -91,4 +91,9 @@ if(NOT KRZ_PRODUCT)
     set(KRZ_INSTALLER ${KRZ_PRODUCT_DIR}/app/krzsetup.exe)
     set(KRZ_STUB ${KRZ_PRODUCT_DIR}/app/krzsetup-stub.exe)
     add_subdirectory(tests)
+    # Programs that are not tests, built with the test drivers: the benchmarks', the README
+    # picture's and the main command's walkthrough (scripts/run.sh).
+    add_subdirectory(bench)
+    add_subdirectory(docs)
+    add_subdirectory(scripts/walkthrough)
 endif()
