@@ -90,6 +90,8 @@ if(NOT KRZ_PRODUCT)
         BUILD_BYPRODUCTS ${KRZ_PRODUCT_DIR}/app/krzsetup.exe ${KRZ_PRODUCT_DIR}/app/krzsetup-stub.exe)
     set(KRZ_INSTALLER ${KRZ_PRODUCT_DIR}/app/krzsetup.exe)
     set(KRZ_STUB ${KRZ_PRODUCT_DIR}/app/krzsetup-stub.exe)
+    # The UI driver that the scenario tests, the benchmarks and the walkthrough drive with.
+    add_subdirectory(uidriver)
     add_subdirectory(tests)
     # Programs that are not tests, built with the test drivers: the benchmarks', the README
     # picture's and the main command's walkthrough (scripts/run.sh).
