@@ -28,6 +28,16 @@ public:
                        {"SOFTWARE", "Microsoft", "Windows", "CurrentVersion", last}) {}
 };
 
+// The shell folder values are read into a buffer of this many bytes, NUL included.
+constexpr DWORD kShellFolderBuffer = 260;
+
+// A text value of at most kShellFolderBuffer bytes, or the empty text when it cannot be read.
+CString QueryFolder(const CRegKey& key, const char* name) {
+    CString folder;
+    key.QueryStringValue(name, kShellFolderBuffer, folder);
+    return folder;
+}
+
 } // namespace
 
 CString ReadPreviousInstallFolder() {
@@ -101,4 +111,15 @@ void ReadSpecialBuild(CString& specialBuild) {
     }
     specialBuild.TrimLeft();
     specialBuild.TrimRight();
+}
+
+ShellFolders ReadShellFolders() {
+    ShellFolders folders;
+    const CRegKeyChain chain(HKEY_CURRENT_USER, {"Software", "Microsoft", "Windows",
+                                                 "CurrentVersion", "Explorer", "Shell folders"});
+    if (!chain.IsOpen())
+        return folders;
+    folders.desktop = QueryFolder(chain.LastKey(), "Desktop");
+    folders.programs = QueryFolder(chain.LastKey(), "Programs");
+    return folders;
 }
