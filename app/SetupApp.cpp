@@ -5,15 +5,15 @@
 
 int CSetupApp::PlatformFamilyOf(DWORD platformId) {
     if (platformId & 2)
-        return 2;
+        return kWindowsNtFamily;
     if (platformId & 1)
-        return 1;
-    return 0;
+        return kWindows95Family;
+    return kNoFamily;
 }
 
 int CSetupApp::GetPlatformFamily() {
     const auto* app = dynamic_cast<const CSetupApp*>(AfxGetApp());
-    return app ? app->m_platformFamily : 0;
+    return app ? app->m_platformFamily : kNoFamily;
 }
 
 BOOL CSetupApp::InitInstance() {
@@ -21,12 +21,10 @@ BOOL CSetupApp::InitInstance() {
     version.dwOSVersionInfoSize = sizeof version;
     ::GetVersionExA(&version);
     m_platformFamily = PlatformFamilyOf(version.dwPlatformId);
-    if (m_platformFamily == 0) {
+    if (m_platformFamily == kNoFamily) {
         AfxMessageBox("Only Windows 95, 98 or NT4.0");
         return FALSE;
     }
-
-    Enable3dControls();
 
     CSetupDlg dialog;
     m_pMainWnd = &dialog;

@@ -6,8 +6,9 @@
 
 class CSetupApp : public CWinApp {
 public:
-    // 1 = Windows 95/98 family, 2 = Windows NT family; 0 until the platform check ran.
-    int m_platformFamily = 0;
+    enum : int { kNoFamily = 0, kWindows95Family = 1, kWindowsNtFamily = 2 };
+    // kWindows95Family (95/98), kWindowsNtFamily; kNoFamily until the platform check ran.
+    int m_platformFamily = kNoFamily;
 
     // Always false: the process ends when the dialog has closed (or the platform is refused).
     BOOL InitInstance() override;
@@ -15,7 +16,7 @@ public:
     // The running application object's platform family; 0 when there is none.
     static int GetPlatformFamily();
 
-    // The family of a platform id (OSVERSIONINFOA::dwPlatformId): 2 when bit 1 is set, else 1
-    // when bit 0 is set, else 0 (a platform the installer refuses).
+    // The family of a platform id (OSVERSIONINFOA::dwPlatformId): the NT family when bit 1 is
+    // set, else the 95 family when bit 0 is set, else none (a platform the installer refuses).
     static int PlatformFamilyOf(DWORD platformId);
 };

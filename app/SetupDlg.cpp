@@ -96,7 +96,3 @@ void CSetupDlg::WriteAppPathEntry() {
 void CSetupDlg::WriteUninstallEntry() {
     ::WriteUninstallEntry(m_installFolder);
 }
-
-void CSetupDlg::ReadSpecialBuild() {
-    ::ReadSpecialBuild(m_specialBuild);
-}

@@ -23,12 +23,11 @@ public:
     // a drive letter and a colon; then "\Tessarin Software\Quorbelix".
     static CString ProposedInstallFolder(const CString& windowsDirectory);
 
-    // The registry entries of system/Registry.h, on this dialog's install folder and
+    // The registry entries of registry/Registry.h, on this dialog's install folder and
     // special-build text.
     CString ReadPreviousInstallFolder();
     void WriteAppPathEntry();
     void WriteUninstallEntry();
-    void ReadSpecialBuild();
 
     // Creates the folder `path`, white space at both ends removed, with its missing parents
     // from the top down. Returns 0 when the folder was made or something of that name exists,
@@ -61,7 +60,7 @@ public:
     HICON m_hIcon;
     // 1 after a successful installation.
     int m_installed = 0;
-    // Filled by ReadSpecialBuild.
+    // Filled when the application path entry is written (registry/Registry.h).
     CString m_specialBuild;
 
 protected:

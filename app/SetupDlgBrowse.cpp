@@ -2,11 +2,12 @@
 #include "SetupDlg.h"
 
 #include "SelectPathDlg.h"
+#include "SetupApp.h"
 
 void CSetupDlg::OnBrowse() {
     // The dialog starts from the install folder, not from the path edit: text typed there does
     // not reach it, and OK replaces it.
-    CSelectPathDlg dialog(this);
+    CSelectPathDlg dialog(this, CSetupApp::GetPlatformFamily() == CSetupApp::kWindowsNtFamily);
     dialog.m_selectedPath = m_installFolder + "\\";
     if (dialog.DoModal() != IDOK)
         return;

@@ -4,10 +4,10 @@
 #include <objbase.h>
 
 #include "AfxMessageBox.h"
-#include "CRegKeyChain.h"
 #include "CWaitCursor.h"
-#include "Expansion.h"
+#include "InstallFiles.h"
 #include "PayloadLayout.h"
+#include "Registry.h"
 #include "Shortcut.h"
 
 namespace {
@@ -24,35 +24,6 @@ const char kShortcutDescription[] = "Quorbelix";
 // Folders of this many characters or more are refused (the message speaks of 256).
 constexpr int kFolderLengthLimit = 240;
 constexpr int kPathTooLong = 24;
-
-// The shell folder values are read into a buffer of this many bytes, NUL included.
-constexpr DWORD kShellFolderBuffer = 260;
-
-// A text value of at most kShellFolderBuffer bytes, or the empty text when it cannot be read.
-CString QueryFolder(const CRegKey& key, const char* name) {
-    CString folder;
-    key.QueryStringValue(name, kShellFolderBuffer, folder);
-    return folder;
-}
-
-struct ShellFolders {
-    CString desktop;
-    CString programs;
-};
-
-// The user's Desktop and Programs folders, read from the key "Shell folders" below
-// HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Explorer, opened one key at a
-// time; each stays empty when its key or value cannot be read.
-ShellFolders ReadShellFolders() {
-    ShellFolders folders;
-    const CRegKeyChain chain(HKEY_CURRENT_USER, {"Software", "Microsoft", "Windows",
-                                                 "CurrentVersion", "Explorer", "Shell folders"});
-    if (!chain.IsOpen())
-        return folders;
-    folders.desktop = QueryFolder(chain.LastKey(), "Desktop");
-    folders.programs = QueryFolder(chain.LastKey(), "Programs");
-    return folders;
-}
 
 // The writer's shortcut in `folder`. A folder that could not be read gets none: its link
 // would otherwise land at the root of the current drive.

@@ -13,6 +13,7 @@
 
 #include "AfxMessageBox.h"
 #include "Expansion.h"
+#include "InstallFiles.h"
 #include "TestSupport.h"
 #include "Timing.h"
 

@@ -26,4 +26,4 @@ for f in "${files[@]}"; do
     # The host's root is drive Z: in the prefix.
     args+=("Z:$(realpath "$f" | tr / '\\')")
 done
-"$build/wine-run" "$build/tests/payload/expansion_bench.exe" "${args[@]}"
+"$build/wine-run" "$build/bench/expansion_bench.exe" "${args[@]}"

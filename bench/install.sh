@@ -14,5 +14,5 @@ export WINEPREFIX=${KRZ_WINEPREFIX:-$build/wineprefix}
 echo "Machine: $(nproc) processors; load $(cut -d' ' -f1-3 /proc/loadavg)"
 # Wine's own processes end before the virtual display does.
 xvfb-run -a -s "-screen 0 1024x768x24" sh -c '"$@"; status=$?; wineserver -w; exit $status' \
-    bench "$build/wine-run" "$build/tests/app/install_bench.exe" \
+    bench "$build/wine-run" "$build/bench/install_bench.exe" \
     "Z:$(realpath "$build/tests/app/krzsetup.exe" | tr / '\\')" "${1:-9}"

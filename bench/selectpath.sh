@@ -29,4 +29,4 @@ mkdir "$work/Big"
 
 echo "Machine: $(nproc) processors; load $(cut -d' ' -f1-3 /proc/loadavg)"
 xvfb-run -a -s "-screen 0 1024x768x24" \
-    "$build/wine-run" "$build/tests/folder/selectpath_bench.exe" "$work" --runs "$runs" "${installer[@]}"
+    "$build/wine-run" "$build/bench/selectpath_bench.exe" "$work" --runs "$runs" "${installer[@]}"

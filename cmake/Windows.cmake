@@ -69,9 +69,10 @@ endif()
 
 # Our stand-in for the platform's application framework, then the installer's subsystems.
 add_subdirectory(framework)
-add_subdirectory(system)
-add_subdirectory(folder)
+add_subdirectory(registry)
+add_subdirectory(shell)
 add_subdirectory(res)
+add_subdirectory(selectpath)
 add_subdirectory(app)
 
 if(NOT KRZ_PRODUCT)
@@ -89,5 +90,12 @@ if(NOT KRZ_PRODUCT)
         BUILD_BYPRODUCTS ${KRZ_PRODUCT_DIR}/app/krzsetup.exe ${KRZ_PRODUCT_DIR}/app/krzsetup-stub.exe)
     set(KRZ_INSTALLER ${KRZ_PRODUCT_DIR}/app/krzsetup.exe)
     set(KRZ_STUB ${KRZ_PRODUCT_DIR}/app/krzsetup-stub.exe)
+    # The UI driver that the scenario tests, the benchmarks and the walkthrough drive with.
+    add_subdirectory(uidriver)
     add_subdirectory(tests)
+    # Programs that are not tests, built with the test drivers: the benchmarks', the README
+    # picture's and the main command's walkthrough (scripts/run.sh).
+    add_subdirectory(bench)
+    add_subdirectory(docs)
+    add_subdirectory(scripts/walkthrough)
 endif()

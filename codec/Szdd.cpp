@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-namespace szdd {
+#include "ByteOrder.h"
 
-const std::uint8_t kSignature[8] = {0x53, 0x5A, 0x44, 0x44, 0x88, 0xF0, 0x27, 0x33};
+namespace szdd {
 
 const char* StatusText(Status status) {
     switch (status) {
@@ -26,18 +26,13 @@ const char* StatusText(Status status) {
     return "unknown status";
 }
 
-static std::uint32_t ReadLe32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-           std::uint32_t(p[3]) << 24;
-}
-
 Status ReadHeader(const std::uint8_t* file, std::size_t size, Header& header) {
     if (size < kHeaderSize || std::memcmp(file, kSignature, sizeof kSignature) != 0)
         return Status::badSignature;
     if (file[8] != kModeA)
         return Status::badMode;
     header.missingChar = file[9];
-    header.expandedSize = ReadLe32(file + 10);
+    header.expandedSize = bytes::Get32(file + 10);
     return Status::ok;
 }
 

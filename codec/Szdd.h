@@ -25,7 +25,8 @@ constexpr std::size_t kMaxMatch = 18;
 constexpr std::uint8_t kModeA = 0x41;
 // The header's expanded size is a 32-bit field.
 constexpr std::uint64_t kMaxExpandedSize = 0xFFFFFFFF;
-extern const std::uint8_t kSignature[8];
+// "SZDD" and four bytes more.
+inline constexpr std::uint8_t kSignature[8] = {0x53, 0x5A, 0x44, 0x44, 0x88, 0xF0, 0x27, 0x33};
 
 enum class Status {
     ok,

@@ -14,7 +14,7 @@ if [ ! -f "$exe" ]; then
     exit 1
 fi
 cmake --build "$build" --target selectpath_shot >/dev/null
-shot=$build/tests/folder/selectpath_shot.exe
+shot=$build/docs/selectpath_shot.exe
 
 work=$(mktemp -d)
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT

@@ -1,5 +1,6 @@
 #include "AfxMessageBox.h"
 
+#include "AfxModule.h"
 #include "AfxWindow.h"
 
 namespace {
@@ -13,10 +14,7 @@ AfxMessageBoxHook AfxSetMessageBoxHook(AfxMessageBoxHook hook) {
 }
 
 CString AfxGetAppName() {
-    char path[MAX_PATH + 1] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    path[n < MAX_PATH ? n : MAX_PATH] = '\0';
-    CString name(path);
+    CString name = AfxGetModuleFileName();
     const int slash = name.ReverseFind('\\');
     name = name.Mid(slash + 1);
     const int dot = name.ReverseFind('.');

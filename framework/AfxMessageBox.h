@@ -1,4 +1,4 @@
-// The installer's message box: modal, captioned with the executable's own file name without
+// The application's message box: modal, captioned with the executable's own file name without
 // its extension. When the caller asks for no icon, OK and Yes/No boxes get the exclamation icon.
 #pragma once
 

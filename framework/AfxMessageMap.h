@@ -11,7 +11,6 @@
 //         ON_WM_PAINT()                                   // void OnPaint()
 //         ON_WM_QUERYDRAGICON()                           // HCURSOR OnQueryDragIcon()
 //         ON_WM_SETFOCUS()                                // void OnSetFocus(HWND previous)
-//         ON_MESSAGE(WM_APP, OnApp)                       // LRESULT OnApp(WPARAM, LPARAM)
 //     END_MESSAGE_MAP()
 //
 // Each entry holds a thunk made for the handler's exact signature, so a handler with another
@@ -81,12 +80,6 @@ template <auto Handler> LRESULT SetFocus(CWnd* window, WPARAM wParam, LPARAM) {
     return 0;
 }
 
-template <auto Handler> LRESULT Message(CWnd* window, WPARAM wParam, LPARAM lParam) {
-    static_assert(kHasSignature<Handler, LRESULT(WPARAM, LPARAM)>,
-                  "a message handler is: LRESULT f(WPARAM, LPARAM)");
-    return (Target<Handler>(window)->*Handler)(wParam, lParam);
-}
-
 } // namespace afx
 
 #define DECLARE_MESSAGE_MAP()                                                                      \
@@ -117,4 +110,3 @@ public:                                                                         
 #define ON_WM_QUERYDRAGICON()                                                                      \
     {WM_QUERYDRAGICON, 0, 0, &afx::QueryDragIcon<&ThisClass::OnQueryDragIcon>},
 #define ON_WM_SETFOCUS() {WM_SETFOCUS, 0, 0, &afx::SetFocus<&ThisClass::OnSetFocus>},
-#define ON_MESSAGE(message, memberFn) {UINT(message), 0, 0, &afx::Message<&ThisClass::memberFn>},

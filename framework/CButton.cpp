@@ -8,7 +8,3 @@ HICON CButton::SetIcon(HICON icon) {
     return reinterpret_cast<HICON>(
         SendMessage(BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon)));
 }
-
-HICON CButton::GetIcon() const {
-    return reinterpret_cast<HICON>(SendMessage(BM_GETIMAGE, IMAGE_ICON));
-}

@@ -11,8 +11,4 @@ public:
 
     // BM_SETIMAGE with an icon (a button styled BS_ICON shows it). Returns the previous icon.
     HICON SetIcon(HICON icon);
-    HICON GetIcon() const;
-
-    // BM_GETSTATE: BST_PUSHED, BST_FOCUS, BST_CHECKED...
-    UINT GetState() const { return UINT(SendMessage(BM_GETSTATE)); }
 };

@@ -10,10 +10,6 @@ int CImageList::Add(HICON icon) {
     return m_hImageList ? ::ImageList_ReplaceIcon(m_hImageList, -1, icon) : -1;
 }
 
-int CImageList::GetImageCount() const {
-    return m_hImageList ? ::ImageList_GetImageCount(m_hImageList) : 0;
-}
-
 BOOL CImageList::DeleteImageList() {
     if (!m_hImageList)
         return FALSE;

@@ -18,7 +18,6 @@ public:
 
     // Appends an icon (ImageList_ReplaceIcon with index -1); returns its index, or -1.
     int Add(HICON icon);
-    int GetImageCount() const;
 
     // ImageList_Destroy; false when there is no list.
     BOOL DeleteImageList();

@@ -169,10 +169,6 @@ bool operator==(const CString& a, const char* b) {
            (length == 0 || std::memcmp(a.m_data, b, length) == 0);
 }
 
-int CString::Compare(const char* text) const {
-    return std::strcmp(GetString(), text ? text : "");
-}
-
 CString CString::Left(int count) const {
     if (count < 0)
         count = 0;
@@ -190,14 +186,6 @@ CString CString::Mid(int first, int count) const {
         return CString();
     const int rest = m_length - first;
     return CString(m_data + first, count < rest ? count : rest);
-}
-
-CString CString::Right(int count) const {
-    if (count <= 0)
-        return CString();
-    if (count >= GetLength())
-        return *this;
-    return CString(m_data + (m_length - count), count);
 }
 
 int CString::Find(char ch, int start) const {
@@ -226,17 +214,6 @@ int CString::ReverseFind(char ch) const {
             ++i;
     }
     return found;
-}
-
-int CString::Find(const char* sub, int start) const {
-    if (start < 0 || start > GetLength() || !sub)
-        return -1;
-    const int length = int(std::strlen(sub));
-    for (int i = start; i + length <= m_length; ++i) {
-        if (length == 0 || std::memcmp(m_data + i, sub, std::size_t(length)) == 0)
-            return i;
-    }
-    return -1;
 }
 
 static bool IsWhiteSpace(char ch) {

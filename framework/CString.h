@@ -42,23 +42,19 @@ public:
     friend bool operator!=(const CString& a, const char* b) { return !(a == b); }
 
     // Case-sensitive byte comparison: <0, 0 or >0.
-    int Compare(const char* text) const;
 
     // Substrings; counts are clamped to the text.
     CString Left(int count) const;
     CString Mid(int first) const;
     CString Mid(int first, int count) const;
-    CString Right(int count) const;
 
     // Position of the first (or last) occurrence of ch at or after start, or -1.
     int Find(char ch, int start = 0) const;
     int ReverseFind(char ch) const;
-    int Find(const char* sub, int start = 0) const;
 
     // White space here is blank, tab, line feed, vertical tab, form feed and carriage return.
     CString& TrimLeft();
     CString& TrimRight();
-    CString& Trim() { return TrimRight().TrimLeft(); }
 
     // Upper-cases in the system's code page (CharUpperBuffA).
     CString& MakeUpper();

@@ -92,47 +92,16 @@ CString CTreeCtrl::GetItemText(HTREEITEM item) const {
     return CString(result, length < int(sizeof text) ? length : int(sizeof text) - 1);
 }
 
-BOOL CTreeCtrl::GetItemImage(HTREEITEM item, int& image, int& selectedImage) const {
-    TVITEMA data = {};
-    data.hItem = item;
-    data.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_HANDLE;
-    if (!GetItem(&data))
-        return FALSE;
-    image = data.iImage;
-    selectedImage = data.iSelectedImage;
-    return TRUE;
-}
-
 BOOL CTreeCtrl::SetItemImage(HTREEITEM item, int image, int selectedImage) {
     return SetItem(item, TVIF_IMAGE | TVIF_SELECTEDIMAGE, nullptr, image, selectedImage, 0, 0, 0);
-}
-
-UINT CTreeCtrl::GetItemState(HTREEITEM item, UINT stateMask) const {
-    TVITEMA data = {};
-    data.hItem = item;
-    data.mask = TVIF_STATE | TVIF_HANDLE;
-    data.stateMask = stateMask;
-    if (!GetItem(&data))
-        return 0;
-    return data.state & stateMask;
 }
 
 BOOL CTreeCtrl::SetItemState(HTREEITEM item, UINT state, UINT stateMask) {
     return SetItem(item, TVIF_STATE, nullptr, 0, 0, state, stateMask, 0);
 }
 
-BOOL CTreeCtrl::GetItemRect(HTREEITEM item, RECT* rect, BOOL textOnly) const {
-    // The item goes in through the rectangle's first bytes.
-    std::memcpy(rect, &item, sizeof item);
-    return BOOL(SendMessage(TVM_GETITEMRECT, textOnly, AsParam(rect)));
-}
-
 HIMAGELIST CTreeCtrl::SetImageList(CImageList* list, int type) {
     return reinterpret_cast<HIMAGELIST>(
         SendMessage(TVM_SETIMAGELIST, WPARAM(type),
                     reinterpret_cast<LPARAM>(list ? list->GetSafeHandle() : nullptr)));
-}
-
-HIMAGELIST CTreeCtrl::GetImageList(int type) const {
-    return reinterpret_cast<HIMAGELIST>(SendMessage(TVM_GETIMAGELIST, WPARAM(type)));
 }

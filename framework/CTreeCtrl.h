@@ -21,7 +21,6 @@ public:
     HTREEITEM InsertItem(const char* text, int image, int selectedImage,
                          HTREEITEM parent = TVI_ROOT, HTREEITEM after = TVI_LAST);
     BOOL DeleteItem(HTREEITEM item);
-    BOOL DeleteAllItems() { return DeleteItem(TVI_ROOT); }
 
     // TVM_EXPAND with TVE_EXPAND, TVE_COLLAPSE or TVE_TOGGLE.
     BOOL Expand(HTREEITEM item, UINT code);
@@ -31,10 +30,7 @@ public:
     HTREEITEM GetChildItem(HTREEITEM item) const { return GetNextItem(item, TVGN_CHILD); }
     HTREEITEM GetNextSiblingItem(HTREEITEM item) const { return GetNextItem(item, TVGN_NEXT); }
     HTREEITEM GetParentItem(HTREEITEM item) const { return GetNextItem(item, TVGN_PARENT); }
-    HTREEITEM GetRootItem() const { return GetNextItem(nullptr, TVGN_ROOT); }
     HTREEITEM GetSelectedItem() const { return GetNextItem(nullptr, TVGN_CARET); }
-    BOOL ItemHasChildren(HTREEITEM item) const { return GetChildItem(item) != nullptr; }
-    UINT GetCount() const { return UINT(SendMessage(TVM_GETCOUNT)); }
 
     // TVM_SELECTITEM with TVGN_CARET: makes `item` the current selection.
     BOOL SelectItem(HTREEITEM item);
@@ -47,15 +43,9 @@ public:
                  UINT state, UINT stateMask, LPARAM param);
 
     CString GetItemText(HTREEITEM item) const;
-    BOOL GetItemImage(HTREEITEM item, int& image, int& selectedImage) const;
     BOOL SetItemImage(HTREEITEM item, int image, int selectedImage);
-    UINT GetItemState(HTREEITEM item, UINT stateMask) const;
     BOOL SetItemState(HTREEITEM item, UINT state, UINT stateMask);
-    // TVM_GETITEMRECT; with textOnly, the rectangle of the item's text. False when the item
-    // is not visible.
-    BOOL GetItemRect(HTREEITEM item, RECT* rect, BOOL textOnly) const;
 
     // TVM_SETIMAGELIST with TVSIL_NORMAL or TVSIL_STATE. The control does not own the list.
     HIMAGELIST SetImageList(CImageList* list, int type);
-    HIMAGELIST GetImageList(int type) const;
 };

@@ -22,10 +22,6 @@ CWaitCursor::~CWaitCursor() {
         ::SetCursor(Hourglass());
 }
 
-void CWaitCursor::Restore() {
-    ::SetCursor(Hourglass());
-}
-
 bool AfxIsWaitCursorShown() {
     return g_waitCount > 0;
 }

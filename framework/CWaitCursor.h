@@ -11,9 +11,6 @@ public:
     ~CWaitCursor();
     CWaitCursor(const CWaitCursor&) = delete;
     CWaitCursor& operator=(const CWaitCursor&) = delete;
-
-    // Shows the hourglass again, after something (a message box) changed the cursor.
-    void Restore();
 };
 
 // True while a CWaitCursor is alive.

@@ -8,6 +8,7 @@
 
 #include "AfxBoundary.h"
 #include "AfxMessageBox.h"
+#include "AfxModule.h"
 #include "CDialog.h"
 #include "CWnd.h"
 #include "SafeDllLoading.h"
@@ -16,9 +17,7 @@ namespace {
 CWinApp* g_app = nullptr;
 
 CString HelpFilePath() {
-    char path[MAX_PATH + 1] = {};
-    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    CString help(path, n < MAX_PATH ? int(n) : MAX_PATH);
+    CString help = AfxGetModuleFileName();
     const int dot = help.ReverseFind('.');
     if (dot > help.ReverseFind('\\'))
         help = help.Left(dot);
@@ -30,7 +29,7 @@ CWinApp* AfxGetApp() {
     return g_app;
 }
 
-CWinApp::CWinApp() : m_hInstance(AfxGetInstanceHandle()), m_helpFilePath(HelpFilePath()) {
+CWinApp::CWinApp() : m_helpFilePath(HelpFilePath()) {
     g_app = this;
 }
 
@@ -96,10 +95,6 @@ void CWinApp::WinHelp(DWORD_PTR, UINT command) {
             return;
         }
     }
-}
-
-HICON CWinApp::LoadIcon(UINT id) const {
-    return ::LoadIconA(m_hInstance, MAKEINTRESOURCEA(id));
 }
 
 int AfxWinMain() {

@@ -38,15 +38,7 @@ public:
     // starts nothing); `data` is not used.
     virtual void WinHelp(DWORD_PTR data, UINT command);
 
-    // Dialog controls look three-dimensional on every system the framework runs on; the call
-    // is kept so that start-up reads as it always has, and does nothing.
-    void Enable3dControls() {}
-
-    // An icon of the executable's resources, at the system's large-icon size.
-    HICON LoadIcon(UINT id) const;
-
     CWnd* m_pMainWnd = nullptr;
-    HINSTANCE m_hInstance;
     // The executable's path with the extension ".HLP".
     CString m_helpFilePath;
 };

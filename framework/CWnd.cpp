@@ -11,10 +11,6 @@ HINSTANCE AfxGetResourceHandle() {
     return ::GetModuleHandleA(nullptr);
 }
 
-HINSTANCE AfxGetInstanceHandle() {
-    return ::GetModuleHandleA(nullptr);
-}
-
 CWnd::~CWnd() {
     if (!m_hWnd)
         return;
@@ -35,7 +31,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
     const HWND hwnd =
         ::CreateWindowExA(exStyle, className, windowName, style, rect.left, rect.top,
                           rect.right - rect.left, rect.bottom - rect.top,
-                          parent ? parent->m_hWnd : nullptr, menu, AfxGetInstanceHandle(), nullptr);
+                          parent ? parent->m_hWnd : nullptr, menu, AfxGetResourceHandle(), nullptr);
     if (!hwnd)
         return FALSE;
     if (!SubclassWindow(hwnd)) {
@@ -44,10 +40,6 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
     }
     m_ownsWindow = true;
     return TRUE;
-}
-
-BOOL CWnd::DestroyWindow() {
-    return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE;
 }
 
 BOOL CWnd::SubclassWindow(HWND hwnd) {
@@ -64,10 +56,6 @@ BOOL CWnd::SubclassWindow(HWND hwnd) {
     m_superProc = own;
     m_hWnd = hwnd;
     return TRUE;
-}
-
-BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
-    return parent ? SubclassWindow(::GetDlgItem(parent->m_hWnd, int(id))) : FALSE;
 }
 
 HWND CWnd::UnsubclassWindow() {
@@ -178,23 +166,8 @@ void CWnd::GetWindowText(CString& text) const {
     text.ReleaseBuffer(copied > 0 ? copied : 0);
 }
 
-CString CWnd::GetWindowText() const {
-    CString text;
-    GetWindowText(text);
-    return text;
-}
-
 void CWnd::ScreenToClient(RECT* rect) const {
     ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(rect), 2);
-}
-
-void CWnd::ClientToScreen(RECT* rect) const {
-    ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(rect), 2);
-}
-
-void CWnd::MoveWindow(const RECT& rect, BOOL repaint) {
-    ::MoveWindow(m_hWnd, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                 repaint);
 }
 
 BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT flags) {

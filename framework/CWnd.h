@@ -23,7 +23,6 @@ public:
     CWnd& operator=(const CWnd&) = delete;
 
     HWND m_hWnd = nullptr;
-    HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return m_hWnd; }
 
     // The CWnd that subclasses `hwnd`, or null.
@@ -32,53 +31,37 @@ public:
     // Creates a child or popup window owned by this object.
     BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
                   const RECT& rect, CWnd* parent, UINT id);
-    BOOL DestroyWindow();
 
     // Routes `hwnd`'s messages through this object's message map first.
     BOOL SubclassWindow(HWND hwnd);
-    BOOL SubclassDlgItem(UINT id, CWnd* parent);
     // Gives the window its own procedure back and lets go of it.
     HWND UnsubclassWindow();
 
     // The child with control id `id`: the CWnd bound to it, or a wrapper that this window keeps
     // for as long as it lives. Null when there is no such child.
     CWnd* GetDlgItem(int id);
-    int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
 
     void SetWindowText(const char* text) { ::SetWindowTextA(m_hWnd, text); }
     int GetWindowTextLength() const { return ::GetWindowTextLengthA(m_hWnd); }
     void GetWindowText(CString& text) const;
-    CString GetWindowText() const;
 
     BOOL ShowWindow(int command) { return ::ShowWindow(m_hWnd, command); }
-    BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
-    BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(m_hWnd, enable); }
-    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     HWND SetFocus() { return ::SetFocus(m_hWnd); }
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageA(m_hWnd, message, wParam, lParam);
     }
-    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        return ::PostMessageA(m_hWnd, message, wParam, lParam);
-    }
 
     void GetWindowRect(RECT* rect) const { ::GetWindowRect(m_hWnd, rect); }
     void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
     void ScreenToClient(POINT* point) const { ::ScreenToClient(m_hWnd, point); }
     void ScreenToClient(RECT* rect) const;
-    void ClientToScreen(POINT* point) const { ::ClientToScreen(m_hWnd, point); }
-    void ClientToScreen(RECT* rect) const;
-    void MoveWindow(const RECT& rect, BOOL repaint = TRUE);
     // Centres the window over its owner when the owner is visible and not minimised, else on
     // the work area of the screen the window is on; either way kept inside that work area.
     void CenterWindow();
-    void Invalidate(BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, erase); }
-    void UpdateWindow() { ::UpdateWindow(m_hWnd); }
 
     DWORD GetStyle() const { return DWORD(::GetWindowLongPtrA(m_hWnd, GWL_STYLE)); }
-    DWORD GetExStyle() const { return DWORD(::GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE)); }
     // Removes the styles `remove`, adds `add`; with `flags`, SetWindowPos makes a frame change
     // take effect (SWP_FRAMECHANGED and the like). False when the style did not change.
     BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);
@@ -144,4 +127,3 @@ private:
 
 // The module whose resources (dialog templates, icons) the framework loads: the executable.
 HINSTANCE AfxGetResourceHandle();
-HINSTANCE AfxGetInstanceHandle();

@@ -1,8 +1,6 @@
 #include "SystemLibraries.h"
 
 #include <commctrl.h>
-#include <lzexpand.h>
-#include <winver.h>
 
 #include <cstring>
 
@@ -28,9 +26,7 @@ HMODULE LoadSystemLibrary(const char* name) {
     return module;
 }
 
-namespace {
-
-FARPROC Bind(const char* library, const char* function) {
+FARPROC AfxBindSystemFunction(const char* library, const char* function) {
     HMODULE module = LoadSystemLibrary(library);
     FARPROC proc = module ? GetProcAddress(module, function) : nullptr;
     if (!proc)
@@ -38,48 +34,12 @@ FARPROC Bind(const char* library, const char* function) {
     return proc;
 }
 
-} // namespace
-
-// Defines `name` with the platform's signature; its first call binds it to `library` in the
-// system directory. The build defines WINCOMMCTRLAPI as empty, so that the common-controls
-// header declares these functions as ordinary ones rather than DLL imports.
-#define KRZ_BIND(library, ret, name, params, args, failure)                                        \
-    extern "C" ret WINAPI name params {                                                            \
-        using Fn = ret(WINAPI*) params;                                                            \
-        static Fn fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(Bind(library, #name)));        \
-        if (!fn) {                                                                                 \
-            SetLastError(ERROR_PROC_NOT_FOUND);                                                    \
-            return failure;                                                                        \
-        }                                                                                          \
-        return fn args;                                                                            \
-    }
-
-KRZ_BIND("lz32.dll", INT, LZOpenFileA, (LPSTR path, LPOFSTRUCT of, WORD style), (path, of, style),
-         LZERROR_BADINHANDLE)
-KRZ_BIND("lz32.dll", INT, LZInit, (INT file), (file), LZERROR_BADINHANDLE)
-KRZ_BIND("lz32.dll", INT, LZRead, (INT file, LPSTR buffer, INT count), (file, buffer, count),
-         LZERROR_READ)
-KRZ_BIND("version.dll", DWORD, GetFileVersionInfoSizeA, (LPCSTR path, LPDWORD handle),
-         (path, handle), 0)
-KRZ_BIND("version.dll", WINBOOL, GetFileVersionInfoA,
-         (LPCSTR path, DWORD handle, DWORD size, LPVOID data), (path, handle, size, data), FALSE)
-KRZ_BIND("version.dll", WINBOOL, VerQueryValueA,
-         (LPCVOID block, LPCSTR sub, LPVOID* value, PUINT length), (block, sub, value, length),
-         FALSE)
-KRZ_BIND("comctl32.dll", WINBOOL, InitCommonControlsEx, (const INITCOMMONCONTROLSEX* icc), (icc),
-         FALSE)
-KRZ_BIND("comctl32.dll", HIMAGELIST, ImageList_Create,
-         (int cx, int cy, UINT flags, int initial, int grow), (cx, cy, flags, initial, grow),
-         nullptr)
-KRZ_BIND("comctl32.dll", int, ImageList_ReplaceIcon, (HIMAGELIST list, int index, HICON icon),
-         (list, index, icon), -1)
-KRZ_BIND("comctl32.dll", WINBOOL, ImageList_Destroy, (HIMAGELIST list), (list), FALSE)
-KRZ_BIND("comctl32.dll", int, ImageList_GetImageCount, (HIMAGELIST list), (list), 0)
-
-// LZClose returns nothing, so it has no failure value to report.
-extern "C" VOID WINAPI LZClose(INT file) {
-    using Fn = VOID(WINAPI*)(INT);
-    static Fn fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(Bind("lz32.dll", "LZClose")));
-    if (fn)
-        fn(file);
-}
+AFX_BIND_SYSTEM_FUNCTION("comctl32.dll", WINBOOL, InitCommonControlsEx,
+                         (const INITCOMMONCONTROLSEX* icc), (icc), FALSE)
+AFX_BIND_SYSTEM_FUNCTION("comctl32.dll", HIMAGELIST, ImageList_Create,
+                         (int cx, int cy, UINT flags, int initial, int grow),
+                         (cx, cy, flags, initial, grow), nullptr)
+AFX_BIND_SYSTEM_FUNCTION("comctl32.dll", int, ImageList_ReplaceIcon,
+                         (HIMAGELIST list, int index, HICON icon), (list, index, icon), -1)
+AFX_BIND_SYSTEM_FUNCTION("comctl32.dll", WINBOOL, ImageList_Destroy, (HIMAGELIST list), (list),
+                         FALSE)

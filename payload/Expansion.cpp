@@ -1,10 +1,5 @@
 #include "Expansion.h"
 
-#include "AfxMessageBox.h"
-#include "FileExpansion.h"
-
-const char kTempFileName[] = "krz.tmp";
-
 namespace {
 
 // The expansion buffer: fixed, zero-filled memory, released when the run ends.
@@ -60,22 +55,21 @@ private:
 };
 
 // Expands entry i into name i of the file list while names remain, up to the end marker.
-bool WalkPayload(const ExpansionRun& run, const std::uint8_t* data, std::size_t size) {
+Expansion WalkPayload(const ExpansionRun& run, const std::uint8_t* data, std::size_t size) {
     payload::Cursor cursor(data, size);
     for (int i = 0; i < payload::kFileCount; ++i) {
         payload::Entry entry;
         const payload::Step step = cursor.Next(entry);
         if (step == payload::Step::end)
-            return true;
+            return Expansion::done;
         // A length or body that runs past the payload's end: the payload is damaged.
-        if (step != payload::Step::entry) {
-            AfxMessageBox(kErrorInInstallation);
-            return false;
-        }
-        if (!ExpandEntry(run, entry, payload::kFileList[i]))
-            return false;
+        if (step != payload::Step::entry)
+            return Expansion::failed;
+        const Expansion expanded = ExpandEntry(run, entry, payload::kFileList[i]);
+        if (expanded != Expansion::done)
+            return expanded;
     }
-    return true;
+    return Expansion::done;
 }
 
 } // namespace
@@ -94,46 +88,37 @@ bool FindPayload(const std::uint8_t*& data, std::size_t& size) {
     return true;
 }
 
-bool ExpandPayload(const CString& folder) {
+Expansion ExpandPayloadFiles(const CString& folder) {
     const std::uint8_t* data = nullptr;
     std::size_t size = 0;
     if (!FindPayload(data, size))
         data = nullptr;
-    return ExpandPayload(folder, data, size);
+    return ExpandPayloadFiles(folder, data, size);
 }
 
-bool ExpandPayload(const CString& folder, const std::uint8_t* data, std::size_t size) {
-    if (!data) {
-        AfxMessageBox(kErrorInInstallation);
-        return false;
-    }
+Expansion ExpandPayloadFiles(const CString& folder, const std::uint8_t* data, std::size_t size) {
+    if (!data)
+        return Expansion::failed;
     ExpansionRun run;
     run.folder = folder;
     run.tempPath = folder + "\\" + kTempFileName;
     run.staged = !(GetVersion() & 0x80000000);
     const FolderHold hold(folder, run.staged);
     // What creating the temporary file there would meet.
-    if (!hold.Usable()) {
-        AfxMessageBox(kFileError);
-        return false;
-    }
+    if (!hold.Usable())
+        return Expansion::folderUnusable;
     {
         ExpansionBuffer buffer;
         run.buffer = buffer.Get();
-        if (!run.buffer) {
-            AfxMessageBox(kErrorInInstallation);
-            return false;
-        }
+        if (!run.buffer)
+            return Expansion::failed;
         run.stamp = MakeFixedTimeStamp();
-        if (!WalkPayload(run, data, size))
-            return false;
+        const Expansion walked = WalkPayload(run, data, size);
+        if (walked != Expansion::done)
+            return walked;
     } // the buffer is released here, before the temporary file goes
     // On the NT family it is gone already; its name is not looked up again.
     if (!run.staged)
         RemoveFile(run.tempPath);
-    return true;
-}
-
-void RemoveFile(const CString& path) {
-    DeleteFileA(path);
+    return Expansion::done;
 }

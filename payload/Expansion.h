@@ -9,33 +9,25 @@
 #include <cstdint>
 
 #include "CString.h"
-
-// No file may expand to more than this; the buffer is allocated once per run.
-constexpr DWORD kExpansionBufferSize = 2000000;
-
-// Name of the temporary file, inside the installation folder.
-extern const char kTempFileName[];
+#include "FileExpansion.h"
 
 // Expands the payload that the installer carries (resource 129 of type RT_RCDATA in its own
 // executable) into `folder` (no trailing backslash), entry i becoming payload::kFileList[i],
-// stopping at the end marker or after the last name of the list. On success returns true with
-// no temporary file left. On failure it has shown its one message box and returns false; the
-// files finished before stay. On the NT family neither the temporary file nor a failing
+// stopping at the end marker or after the last name of the list. On success returns
+// Expansion::done with no temporary file left. On failure returns what went wrong; the files
+// finished before stay. On the NT family neither the temporary file nor a failing
 // entry's new file outlives the entry (see ExpandEntry); on the 95/98 family they are left
 // as that failure leaves them. On the NT family the folder is held open for the whole run, so
 // that it cannot be moved away; a folder that opens as no file-system folder (a file of that
-// name, a link into another namespace) fails with "File Error" before anything is written.
+// name, a link into another namespace) fails as folderUnusable before anything is written.
 // A missing payload resource, a length that runs past the payload's end, or an entry that does
-// not expand to exactly its declared size fails with "Error in installation" before anything
-// of that entry reaches its target.
-bool ExpandPayload(const CString& folder);
+// not expand to exactly its declared size fails as failed before anything of that entry
+// reaches its target.
+Expansion ExpandPayloadFiles(const CString& folder);
 
 // The same over a payload in memory: `size` bytes from `data` (null: no payload).
-bool ExpandPayload(const CString& folder, const std::uint8_t* data, std::size_t size);
+Expansion ExpandPayloadFiles(const CString& folder, const std::uint8_t* data, std::size_t size);
 
 // Locates the payload in the executable's resources: FindResourceA, LoadResource,
 // LockResource and SizeofResource on the process's own module. False when it is missing.
 bool FindPayload(const std::uint8_t*& data, std::size_t& size);
-
-// Deletes one file (DeleteFileA); a failure is ignored.
-void RemoveFile(const CString& path);

@@ -5,9 +5,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "AfxMessageBox.h"
-#include "Expansion.h"
 #include "Szdd.h"
+
+const char kTempFileName[] = "krz.tmp";
+
+void RemoveFile(const CString& path) {
+    DeleteFileA(path);
+}
 
 std::time_t MakeFixedTimeStamp() {
     std::tm tm = {};
@@ -164,8 +168,8 @@ bool DeclaredSize(const payload::Entry& entry, std::uint32_t& size) {
     return true;
 }
 
-const char* WriteFailureMessage(const CFileException& error) {
-    return error.m_cause == CFileException::diskFull ? kDiskFull : kErrorInInstallation;
+Expansion WriteFailure(const CFileException& error) {
+    return error.m_cause == CFileException::diskFull ? Expansion::diskFull : Expansion::failed;
 }
 
 // The target on the NT family: the expanded file is written as a new file under the
@@ -173,54 +177,45 @@ const char* WriteFailureMessage(const CFileException& error) {
 // (sharing nothing but that rename), replacing what had that name: a link itself, never what
 // it points to; a hard link is detached. Afterwards the target name must still be the file
 // that was written, or the entry fails.
-bool InstallByRename(const ExpansionRun& run, const CString& target, INT count) {
+Expansion InstallByRename(const ExpansionRun& run, const CString& target, INT count) {
     // Windows refuses to rename over a read-only file, Wine does not: either way it stays.
     const DWORD attributes = GetFileAttributesA(target);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        AfxMessageBox(kErrorInInstalling);
-        return false;
-    }
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return Expansion::targetRefused;
     CFile file;
     file.m_hFile =
         CreateNew(run.tempPath, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, 0);
-    if (file.m_hFile == INVALID_HANDLE_VALUE) {
-        AfxMessageBox(kErrorInInstalling);
-        return false;
-    }
+    if (file.m_hFile == INVALID_HANDLE_VALUE)
+        return Expansion::targetRefused;
     file.SetFilePath(run.tempPath);
     try {
         file.Write(run.buffer, UINT(count));
     } catch (const CFileException& e) {
         DeleteWhenClosed(file);
         file.Abort();
-        AfxMessageBox(WriteFailureMessage(e));
-        return false;
+        return WriteFailure(e);
     }
     Stamp(file, run.stamp);
     if (!MoveFileExA(run.tempPath, target, MOVEFILE_REPLACE_EXISTING) ||
         !IsFileAt(file.m_hFile, target)) {
         DeleteWhenClosed(file);
         file.Abort();
-        AfxMessageBox(kErrorInInstalling);
-        return false;
+        return Expansion::targetRefused;
     }
     try {
         file.Close();
     } catch (const CFileException& e) {
-        AfxMessageBox(WriteFailureMessage(e));
-        return false;
+        return WriteFailure(e);
     }
-    return true;
+    return Expansion::done;
 }
 
 // The target on the 95/98 family, which has neither links nor that rename: created or
 // truncated in place, written, and stamped through the same handle.
-bool InstallInPlace(const ExpansionRun& run, const CString& target, INT count) {
+Expansion InstallInPlace(const ExpansionRun& run, const CString& target, INT count) {
     CFile file;
-    if (!file.Open(target, kCreationMode)) {
-        AfxMessageBox(kErrorInInstalling);
-        return false;
-    }
+    if (!file.Open(target, kCreationMode))
+        return Expansion::targetRefused;
     try {
         file.Write(run.buffer, UINT(count));
         Stamp(file, run.stamp);
@@ -229,31 +224,26 @@ bool InstallInPlace(const ExpansionRun& run, const CString& target, INT count) {
     } catch (const CFileException& e) {
         file.Abort();
         RemoveFile(run.tempPath);
-        AfxMessageBox(WriteFailureMessage(e));
-        return false;
+        return WriteFailure(e);
     }
-    return true;
+    return Expansion::done;
 }
 
 } // namespace
 
-bool ExpandEntry(const ExpansionRun& run, const payload::Entry& entry, const char* name) {
+Expansion ExpandEntry(const ExpansionRun& run, const payload::Entry& entry, const char* name) {
     // The temporary file: the signature prefix and the body make the complete compressed file.
     CFile temp;
     temp.m_hFile = CreateTemporary(run);
     if (temp.m_hFile == INVALID_HANDLE_VALUE) {
         switch (GetLastError()) {
         case ERROR_DISK_FULL:
-            AfxMessageBox(kNoSpaceOnDisk);
-            break;
+            return Expansion::temporaryNoSpace;
         case ERROR_BAD_PATHNAME:
-            AfxMessageBox(kInvalidPath);
-            break;
+            return Expansion::temporaryBadPath;
         default:
-            AfxMessageBox(kFileError);
-            break;
+            return Expansion::folderUnusable;
         }
-        return false;
     }
     temp.SetFilePath(run.tempPath);
     try {
@@ -263,8 +253,7 @@ bool ExpandEntry(const ExpansionRun& run, const payload::Entry& entry, const cha
         temp.Abort();
         if (!run.staged)
             RemoveFile(run.tempPath);
-        AfxMessageBox(WriteFailureMessage(e));
-        return false;
+        return WriteFailure(e);
     }
 
     // Expansion by LZ32: one read for the whole file. LZ32 stops only at the end of the
@@ -275,10 +264,8 @@ bool ExpandEntry(const ExpansionRun& run, const payload::Entry& entry, const cha
     const INT count = ExpandHeldFile(held, run.buffer);
     std::uint32_t declared = 0;
     if (count <= 0 || !DeclaredSize(entry, declared) || declared > kExpansionBufferSize ||
-        std::uint32_t(count) != declared) {
-        AfxMessageBox(kErrorInInstallation);
-        return false;
-    }
+        std::uint32_t(count) != declared)
+        return Expansion::failed;
 
     const CString target = run.folder + "\\" + name;
     return run.staged ? InstallByRename(run, target, count) : InstallInPlace(run, target, count);

@@ -9,13 +9,27 @@
 #include "CString.h"
 #include "PayloadLayout.h"
 
-// The messages of a failed expansion, each shown in an OK box.
-inline constexpr char kNoSpaceOnDisk[] = "No space on disk";
-inline constexpr char kInvalidPath[] = "Invalid Path";
-inline constexpr char kFileError[] = "File Error";
-inline constexpr char kDiskFull[] = "Disk full\r\nCorrect and retry";
-inline constexpr char kErrorInInstallation[] = "Error in installation";
-inline constexpr char kErrorInInstalling[] = "Error in installing";
+// How an expansion ended. The installer tells the user of each failure (app/InstallFiles.h).
+enum class Expansion {
+    done,
+    temporaryNoSpace, // the temporary file could not be created: the disk is full
+    temporaryBadPath, // the temporary file could not be created: the path is not valid
+    folderUnusable,   // the temporary file could not be created for another reason, or the
+                      // folder opens as no file-system folder
+    diskFull,         // a write, or the close after it, failed: the disk is full
+    failed,           // the payload is missing or damaged, an entry does not expand to its
+                      // declared size, the buffer cannot be had, or a write failed otherwise
+    targetRefused,    // a target file cannot be created, is read-only or cannot be put in place
+};
+
+// No file may expand to more than this; the buffer is allocated once per run.
+constexpr DWORD kExpansionBufferSize = payload::kMaxExpandedSize;
+
+// Name of the temporary file, inside the installation folder.
+extern const char kTempFileName[];
+
+// Deletes one file (DeleteFileA); a failure is ignored.
+void RemoveFile(const CString& path);
 
 // The temporary file and every target: GENERIC_WRITE, no sharing, CREATE_ALWAYS.
 constexpr UINT kCreationMode = CFile::modeCreate | CFile::shareExclusive | CFile::modeWrite;
@@ -34,7 +48,7 @@ struct ExpansionRun {
 // 17 January 2005, 14:00:00 in local time, daylight-saving time decided for that date.
 std::time_t MakeFixedTimeStamp();
 
-// Expands one entry into run.folder\name. On failure shows the message and returns false.
+// Expands one entry into run.folder\name; returns what happened.
 // Every file is held open from the moment it is created until the run is done with it, and is
 // never looked up by name in between: LZ32 reads the temporary file through the handle that
 // wrote it, and the target is stamped through its own. On the NT family, where a folder may
@@ -44,4 +58,4 @@ std::time_t MakeFixedTimeStamp();
 // renamed over its target name, which replaces a link rather than what it points to. So
 // nothing outside the folder is written, stamped or deleted, and a second installer working
 // in the same folder fails instead of handing its bytes to this one.
-bool ExpandEntry(const ExpansionRun& run, const payload::Entry& entry, const char* name);
+Expansion ExpandEntry(const ExpansionRun& run, const payload::Entry& entry, const char* name);

@@ -2,17 +2,17 @@
 
 #include <algorithm>
 
+#include "ByteOrder.h"
+
 namespace payload {
 
 const char* const kFileList[kFileCount] = {"KRZ.exe", "KRZ.hlp", "KRZ.cnt", "Uninstall.exe"};
-const std::uint8_t kSignaturePrefix[4] = {0x53, 0x5A, 0x44, 0x44};
 
 Step Cursor::Next(Entry& entry) {
     if (m_size - m_offset < 4)
         return Step::truncated;
     const std::uint8_t* p = m_data + m_offset;
-    const std::uint32_t length = std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 |
-                                 std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+    const std::uint32_t length = bytes::Get32(p);
     if (length == 0)
         return Step::end;
     if (m_size - m_offset - 4 < length)
@@ -25,8 +25,8 @@ Step Cursor::Next(Entry& entry) {
 }
 
 static void AppendLe32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(std::uint8_t(value >> (8 * i)));
+    out.resize(out.size() + 4);
+    bytes::Put32(&out[out.size() - 4], value);
 }
 
 std::vector<std::uint8_t> Build(const std::vector<std::vector<std::uint8_t>>& compressedFiles) {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "Szdd.h"
+
 namespace payload {
 
 // Integer name and type of the resource that carries the payload.
@@ -14,12 +16,17 @@ constexpr unsigned kResourceId = 129;
 constexpr unsigned kResourceType = 10; // RT_RCDATA
 constexpr unsigned kResourceLanguage = 1033;
 
+// No file of the payload may expand to more than this many bytes: the installer expands each
+// into one buffer of this size.
+constexpr std::uint32_t kMaxExpandedSize = 2000000;
+
 // Target names, in payload order: entry i becomes kFileList[i].
 constexpr int kFileCount = 4;
 extern const char* const kFileList[kFileCount];
 
-// The four signature bytes that a body does not store; the expansion writes them back.
-extern const std::uint8_t kSignaturePrefix[4];
+// The four signature bytes ("SZDD") that a body does not store; the expansion writes them back.
+inline constexpr std::uint8_t kSignaturePrefix[4] = {szdd::kSignature[0], szdd::kSignature[1],
+                                                     szdd::kSignature[2], szdd::kSignature[3]};
 
 struct Entry {
     const std::uint8_t* body = nullptr;

@@ -63,7 +63,7 @@ quietly "confining the Wine prefix to drive C:" krz_confine_prefix
 # The programs run from inside the prefix: it has no drive for the rest of the host.
 stage=$prefix/drive_c/krz-run
 mkdir -p "$stage"
-cp "$win/product/app/krzsetup.exe" "$win/tests/app/install_walkthrough.exe" "$stage/"
+cp "$win/product/app/krzsetup.exe" "$win/scripts/walkthrough/install_walkthrough.exe" "$stage/"
 cd "$prefix/drive_c"
 walkthrough='C:\krz-run\install_walkthrough.exe'
 

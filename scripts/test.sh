@@ -7,6 +7,22 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 root=${1:-$top/build}
 
+# Some Windows tests mount small tmpfs drives inside the build folder and unmount them when they
+# end; a run that is interrupted leaves them mounted, and the build folder cannot be removed.
+# Whatever is mounted there goes before the run and after it, however it ends.
+unmount_test_drives() {
+    [ -d "$root" ] || return 0
+    local real
+    real=$(cd "$root" && pwd -P)
+    awk -v under="$real/" 'index($2, under) == 1 { print $2 }' /proc/mounts | sort -r |
+        while IFS= read -r dir; do
+            umount "$dir" || echo "test: cannot unmount $dir" >&2
+        done
+}
+unmount_test_drives
+trap unmount_test_drives EXIT
+trap 'exit 130' INT TERM
+
 "$top/scripts/setup.sh"
 "$top/scripts/build.sh" "$root"
 

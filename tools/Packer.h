@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "PayloadLayout.h"
+
 namespace packer {
 
 using Bytes = std::vector<std::uint8_t>;
 
 // The installer expands each file into a buffer of this many bytes; no file may be larger.
-constexpr std::size_t kExpansionLimit = 2000000;
+constexpr std::size_t kExpansionLimit = payload::kMaxExpandedSize;
 
 // Compresses the four application files (in file-list order) into a payload: their entries,
 // then the end marker. Refuses a wrong number of files, empty files (the installer cannot

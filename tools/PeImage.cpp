@@ -4,24 +4,6 @@
 
 namespace pe {
 
-std::uint32_t Get16(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8;
-}
-
-std::uint32_t Get32(const std::uint8_t* p) {
-    return Get16(p) | Get16(p + 2) << 16;
-}
-
-void Put16(std::uint8_t* p, std::uint32_t value) {
-    p[0] = std::uint8_t(value);
-    p[1] = std::uint8_t(value >> 8);
-}
-
-void Put32(std::uint8_t* p, std::uint32_t value) {
-    Put16(p, value);
-    Put16(p + 2, value >> 16);
-}
-
 namespace {
 
 bool Has(std::size_t size, std::uint64_t offset, std::uint64_t length) {

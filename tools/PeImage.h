@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ByteOrder.h"
+
 namespace pe {
 
 struct Section {
@@ -77,9 +79,9 @@ bool CheckExtent(const std::uint8_t* image, std::size_t size, const Headers& hea
 // The image's checksum as the loader computes it, the checksum field counted as zero.
 std::uint32_t Checksum(const std::uint8_t* image, std::size_t size, const Headers& headers);
 
-std::uint32_t Get16(const std::uint8_t* p);
-std::uint32_t Get32(const std::uint8_t* p);
-void Put16(std::uint8_t* p, std::uint32_t value);
-void Put32(std::uint8_t* p, std::uint32_t value);
+using bytes::Get16;
+using bytes::Get32;
+using bytes::Put16;
+using bytes::Put32;
 
 } // namespace pe

@@ -64,10 +64,3 @@ MessageBoxRecorder::~MessageBoxRecorder() {
 const std::vector<RecordedBox>& MessageBoxRecorder::Boxes() const {
     return g_boxes;
 }
-
-std::string ProgramFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    return folder.substr(0, folder.rfind('\\') + 1);
-}

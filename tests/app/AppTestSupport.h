@@ -37,6 +37,3 @@ public:
 
     const std::vector<RecordedBox>& Boxes() const;
 };
-
-// The folder of the running test program, with a trailing backslash.
-std::string ProgramFolder();

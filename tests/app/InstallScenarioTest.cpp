@@ -222,7 +222,7 @@ std::vector<std::pair<DWORD, std::string>> ProgramsNamed(const char* name) {
 }
 
 // Every scenario starts with no installation recorded and with the user's Desktop and Programs
-// folders moved into its scratch folder (the prefix's own Desktop is the host user's home);
+// folders moved into its scratch folder (away from the prefix's own Desktop);
 // afterwards the shell folders are put back and the entries removed.
 class Install : public ::testing::Test {
 protected:
@@ -233,7 +233,8 @@ protected:
         ui::CreateFolders(programs_);
     }
     void TearDown() override {
-        // The prefix's own Desktop is the host user's home: no scenario leaves a shortcut there.
+        // No scenario leaves a shortcut on the prefix's own Desktop (a folder of the prefix, never
+        // the host user's home: cmake/wine-run.in).
         char profile[MAX_PATH] = {};
         GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
         const std::string stray = std::string(profile) + "\\Desktop\\KRZ.lnk";

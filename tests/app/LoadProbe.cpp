@@ -3,8 +3,9 @@
 //                a program that does not protect itself does);
 //   search-path  the same after the framework's safe library loading, then the shell link
 //                object through ole32 (loaded from the system directory);
-//   bound        a call of each function that the framework binds in the system directory
-//                (version, lz32, comctl32), without the safe library loading;
+//   bound        a call of each function bound in the system directory (comctl32 by the
+//                framework, version and lz32 by the installer), without the safe library
+//                loading;
 //   preloaded    LoadLibraryA of version.dll by bare name after the framework's preloading
 //                alone (what systems without SetDefaultDllDirectories get).
 // It imports nothing but kernel32 and msvcrt, so that nothing but its own calls loads a

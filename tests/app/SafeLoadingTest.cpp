@@ -25,7 +25,7 @@ protected:
         GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
         ASSERT_NE(std::string(overrides).find("version,lz32,comctl32=n,b"), std::string::npos)
             << overrides;
-        const std::string here = ProgramFolder();
+        const std::string here = ui::ProgramFolder();
         for (const char* program : {"krzsetup.exe", "load_probe.exe"})
             ASSERT_TRUE(CopyFileA((here + program).c_str(), (folder_ / program).c_str(), FALSE));
         for (const char* dll : kPlanted)

@@ -60,7 +60,6 @@ protected:
         ++selectionChanges;
         *result = 7;
     }
-    LRESULT OnSum(WPARAM wParam, LPARAM lParam) { return LRESULT(wParam) + lParam; }
     HCURSOR OnQueryDragIcon() { return dragIcon; }
     void OnPaint() {
         ++paints;

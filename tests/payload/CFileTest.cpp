@@ -1,15 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "CFile.h"
+#include "MachineState.h"
 #include "TestSupport.h"
 
 namespace {
 
 // Wine (8.0) keeps no creation time of its own on Linux: it reports the last-write time.
-bool RunsOnWine() {
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
+using ui::RunningUnderWine;
 
 TEST(CFile, CreateModeIsExclusiveWriteOnlyTruncatingAndInheritable) {
     ScratchFolder folder;
@@ -76,7 +74,7 @@ TEST(CFile, StatusTimesRoundTripThroughLocalTime) {
     ASSERT_TRUE(file.Open(path, CFile::modeRead | CFile::shareDenyNone));
     CFileStatus read;
     ASSERT_TRUE(file.GetStatus(read));
-    EXPECT_EQ(read.m_ctime, RunsOnWine() ? status.m_mtime : status.m_ctime);
+    EXPECT_EQ(read.m_ctime, RunningUnderWine() ? status.m_mtime : status.m_ctime);
     EXPECT_EQ(read.m_mtime, status.m_mtime);
     EXPECT_EQ(read.m_atime, status.m_atime);
     EXPECT_EQ(read.m_size, 4321u);

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "Expansion.h"
+#include "InstallFiles.h"
 #include "PayloadLayout.h"
 #include "TestSupport.h"
 

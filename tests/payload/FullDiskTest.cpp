@@ -1,11 +1,12 @@
 // A full disk, for real: drive T: is a small tmpfs that the full-disk fixture mounts
-// (full-disk.sh). Wine's WriteFile stores what fits and reports success with fewer bytes;
-// once nothing fits it fails with ERROR_DISK_FULL; when no inode is left, creating a file
-// fails with ERROR_DISK_FULL.
+// (tests/common/tmpfs-disk.sh). Wine's WriteFile stores what fits and reports success with
+// fewer bytes; once nothing fits it fails with ERROR_DISK_FULL; when no inode is left, creating a
+// file fails with ERROR_DISK_FULL.
 #include <gtest/gtest.h>
 
 #include "CFile.h"
 #include "Expansion.h"
+#include "InstallFiles.h"
 #include "PayloadLayout.h"
 #include "TestSupport.h"
 
@@ -30,7 +31,7 @@ protected:
     void SetUp() override {
         ULARGE_INTEGER available, total;
         ASSERT_TRUE(GetDiskFreeSpaceExA(kDrive, &available, &total, nullptr))
-            << "drive T: is missing: the full-disk fixture (full-disk.sh, run as root) maps a "
+            << "drive T: is missing: the full-disk fixture (tmpfs-disk.sh, run as root) maps a "
                "small tmpfs there";
         ASSERT_LT(total.QuadPart, 64ull << 20) << "drive T: is not the small tmpfs";
     }

@@ -5,6 +5,8 @@
 #include <functional>
 
 #include "Expansion.h"
+#include "InstallFiles.h"
+#include "MachineState.h"
 #include "PayloadLayout.h"
 #include "TestSupport.h"
 
@@ -120,20 +122,13 @@ const ResourceCase kResources[] = {
      "krzsetup|Error in installation|0x30\r\n"},
 };
 
-CString ProgramFolder() {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    CString folder(path);
-    return folder.Left(folder.ReverseFind('\\'));
-}
-
 TEST(PayloadWalk, ReadsThePayloadFromTheExecutablesResource) {
     for (const ResourceCase& c : kResources) {
         SCOPED_TRACE(c.what);
         ScratchFolder work;
         ScratchFolder folder;
         const CString exe = work / "krzsetup.exe";
-        ASSERT_TRUE(CopyFileA(ProgramFolder() + "\\krzexpand.exe", exe, FALSE));
+        ASSERT_TRUE(CopyFileA((ui::ProgramFolder() + "krzexpand.exe").c_str(), exe, FALSE));
         const Bytes p = c.payload();
         if (c.carriesPayload) {
             const HANDLE update = BeginUpdateResourceA(exe, FALSE);

@@ -6,6 +6,7 @@
 
 #include "CFile.h"
 #include "Expansion.h"
+#include "InstallFiles.h"
 #include "PayloadLayout.h"
 #include "TestSupport.h"
 

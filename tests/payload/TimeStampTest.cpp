@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "Expansion.h"
+#include "InstallFiles.h"
 #include "TestSupport.h"
 
 namespace {

@@ -10,6 +10,7 @@
 
 #include "AfxMessageBox.h"
 #include "Expansion.h"
+#include "InstallFiles.h"
 
 namespace {
 

@@ -316,7 +316,7 @@ TEST_F(SelectPath, ShowsTheOrderTheControlGivesFoldersInListingOrder) {
     // Names that differ in letter case only come from the fixture, made on the host.
     char twins[MAX_PATH] = {};
     const DWORD length = GetEnvironmentVariableA("KRZ_CASE_TWINS", twins, MAX_PATH);
-    ASSERT_TRUE(length > 0 && length < MAX_PATH) << "needs the CTest fixture folder_case_twins";
+    ASSERT_TRUE(length > 0 && length < MAX_PATH) << "needs the CTest fixture selectpath_case_twins";
     const ui::ScopedWineDrive drive('K', twins, DRIVE_FIXED);
     // Beside them, letter case, digits and signs that the listing and the control order
     // differently, and names that the control's comparison finds equal ("ss" and the sharp s,

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <winver.h>
 
+#include "AfxModule.h"
 #include "CRegKeyChain.h"
 
 #include <cstdint>
@@ -26,6 +27,16 @@ public:
         : CRegKeyChain(HKEY_LOCAL_MACHINE,
                        {"SOFTWARE", "Microsoft", "Windows", "CurrentVersion", last}) {}
 };
+
+// The shell folder values are read into a buffer of this many bytes, NUL included.
+constexpr DWORD kShellFolderBuffer = 260;
+
+// A text value of at most kShellFolderBuffer bytes, or the empty text when it cannot be read.
+CString QueryFolder(const CRegKey& key, const char* name) {
+    CString folder;
+    key.QueryStringValue(name, kShellFolderBuffer, folder);
+    return folder;
+}
 
 } // namespace
 
@@ -73,10 +84,9 @@ void WriteUninstallEntry(const CString& installFolder) {
 }
 
 void ReadSpecialBuild(CString& specialBuild) {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    // A full buffer means a truncated path, which older systems leave without its NUL.
-    if (length == 0 || length >= MAX_PATH)
+    bool complete = false;
+    const CString path = AfxGetModuleFileName(&complete);
+    if (path.IsEmpty() || !complete)
         return;
     DWORD handle = 0;
     const DWORD size = GetFileVersionInfoSizeA(path, &handle);
@@ -101,4 +111,15 @@ void ReadSpecialBuild(CString& specialBuild) {
     }
     specialBuild.TrimLeft();
     specialBuild.TrimRight();
+}
+
+ShellFolders ReadShellFolders() {
+    ShellFolders folders;
+    const CRegKeyChain chain(HKEY_CURRENT_USER, {"Software", "Microsoft", "Windows",
+                                                 "CurrentVersion", "Explorer", "Shell folders"});
+    if (!chain.IsOpen())
+        return folders;
+    folders.desktop = QueryFolder(chain.LastKey(), "Desktop");
+    folders.programs = QueryFolder(chain.LastKey(), "Programs");
+    return folders;
 }

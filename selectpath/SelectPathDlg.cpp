@@ -3,7 +3,6 @@
 #include "AfxMessageBox.h"
 #include "CWaitCursor.h"
 #include "FolderListing.h"
-#include "SetupApp.h"
 #include "resource.h"
 
 namespace {
@@ -23,7 +22,8 @@ BEGIN_MESSAGE_MAP(CSelectPathDlg, CDialog)
     ON_NOTIFY(TVN_SELCHANGEDA, IDC_FOLDER_TREE, OnSelChanged)
 END_MESSAGE_MAP()
 
-CSelectPathDlg::CSelectPathDlg(CWnd* parent) : CDialog(IDD_SELECT_PATH, parent) {}
+CSelectPathDlg::CSelectPathDlg(CWnd* parent, bool showFreeSpace)
+    : CDialog(IDD_SELECT_PATH, parent), m_showFreeSpace(showFreeSpace) {}
 
 void CSelectPathDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -188,7 +188,7 @@ void CSelectPathDlg::OnSelChanged(NMHDR* header, LRESULT* result) {
     m_selectedPath = ItemPath(view->itemNew.hItem);
     if (const HTREEITEM selected = m_folderTree.GetSelectedItem()) {
         m_pathStatic.SetWindowText(ItemPath(selected));
-        if (CSetupApp::GetPlatformFamily() == 2)
+        if (m_showFreeSpace)
             m_freeSpace.SetWindowText(FreeSpaceOf(m_selectedPath));
     }
     *result = 0;

@@ -2,7 +2,7 @@
 # Makes folders whose names differ in letter case only (beta, Beta, BETA), in Walked/ and in
 # Expanded/ below <folder>, emptied first. Wine cannot make them itself: it takes a name that
 # exists in another case for that folder. CTest runs this as the setup of the fixture
-# "folder_case_twins"; the Select Path scenarios find the folder in KRZ_CASE_TWINS.
+# "selectpath_case_twins"; the Select Path scenarios find the folder in KRZ_CASE_TWINS.
 # Usage: case-twins.sh <folder>
 set -eu
 if [ $# -ne 1 ]; then

@@ -21,7 +21,9 @@
 
 class CSelectPathDlg : public CDialog {
 public:
-    explicit CSelectPathDlg(CWnd* parent);
+    // The selected drive's free space is shown when `showFreeSpace` (the installer asks for it
+    // on the Windows NT family only).
+    CSelectPathDlg(CWnd* parent, bool showFreeSpace);
 
     // The free-space text of a drive from what GetDiskFreeSpaceA reports: kilobytes per cluster
     // (the 32-bit product of sectors and bytes, divided by 1024) times the free clusters, as
@@ -37,7 +39,7 @@ public:
     CImageList m_folderImages;
     // The starting folder, then the item path of each newly selected item.
     CString m_selectedPath;
-    // The selected drive's free space, written on the Windows NT family only (IDC_FREE_SPACE).
+    // The selected drive's free space, written only when the caller asks for it (IDC_FREE_SPACE).
     CEdit m_freeSpace;
     // The item path of the current selection (IDC_FOLDER_PATH).
     CStatic m_pathStatic;
@@ -83,5 +85,6 @@ private:
     // The free-space text of the drive of `path`; empty when the drive cannot tell.
     static CString FreeSpaceOf(const CString& path);
 
+    const bool m_showFreeSpace;
     bool m_givingFocus = false;
 };
