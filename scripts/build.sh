@@ -8,32 +8,27 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 root=${1:-$top/build}
 jobs=$(nproc)
 
-configure() { # dir, extra cmake arguments...
-    local dir=$1
-    shift
-    if [ ! -f "$dir/CMakeCache.txt" ]; then
-        cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-    fi
-}
+. "$top/scripts/configure.sh"
 
-configure "$root/host"
+krz_configure "$root/host" >/dev/null
 cmake --build "$root/host" -j "$jobs"
 
-configure "$root/host-asan" -DKRZ_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+krz_configure "$root/host-asan" -DKRZ_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build "$root/host-asan" -j "$jobs"
 
 # clang's UBSan finds what GCC's does not (a pointer formed outside its array, for one); it
 # stops at the first report. The codec's corpus replays and the packer's tests (which pack and
 # expand the sample files) run under it.
-CC=clang CXX=clang++ configure "$root/host-clang-ubsan" -DCMAKE_BUILD_TYPE=Debug \
+CC=clang CXX=clang++ krz_configure "$root/host-clang-ubsan" -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_CXX_FLAGS="-fsanitize=undefined -fno-sanitize-recover=all" \
-    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=undefined"
+    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=undefined" >/dev/null
 cmake --build "$root/host-clang-ubsan" -j "$jobs" --target expand_fuzzer_replay \
     compress_fuzzer_replay pe_fuzzer_replay tools_tests
 
 packer="$root/host/tools/krzpack"
 for arch in x86_64 i686; do
     dir="$root/win-$arch"
-    configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" -DKRZ_PACKER="$packer"
+    krz_configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" \
+        -DKRZ_PACKER="$packer" >/dev/null
     cmake --build "$dir" -j "$jobs"
 done

@@ -37,18 +37,12 @@ if [ "$out" != "$root/release" ] && [ -e "$out" ] && [ -n "$(ls -A "$out")" ]; t
 fi
 
 "$top/scripts/setup.sh"
-configure() { # dir, extra cmake arguments...
-    local dir=$1
-    shift
-    if [ ! -f "$dir/CMakeCache.txt" ]; then
-        cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-    fi
-}
-configure "$root/host"
+. "$top/scripts/configure.sh"
+krz_configure "$root/host" >/dev/null
 cmake --build "$root/host" --target krzpack -j "$(nproc)"
 for arch in i686 x86_64; do
-    configure "$root/win-$arch" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" \
-        -DKRZ_PACKER="$root/host/tools/krzpack"
+    krz_configure "$root/win-$arch" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" \
+        -DKRZ_PACKER="$root/host/tools/krzpack" >/dev/null
     cmake --build "$root/win-$arch" --target krz_product -j "$(nproc)"
 done
 

@@ -38,19 +38,15 @@ quietly() { # what, command...
         exit 1
     fi
 }
-configure() { # dir, extra cmake arguments...
-    local dir=$1
-    shift
-    [ -f "$dir/CMakeCache.txt" ] || cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@"
-}
+. "$top/scripts/configure.sh"
 
 echo "run: checking the Debian packages (installing any that are missing)"
 quietly "installing the packages (scripts/setup.sh)" "$top/scripts/setup.sh"
 echo "run: building the packer in $root/host"
-quietly "configuring the host build" configure "$root/host"
+quietly "configuring the host build" krz_configure "$root/host"
 quietly "building the packer" cmake --build "$root/host" --target krzpack -j "$(nproc)"
 echo "run: building krzsetup.exe and the walkthrough program in $win"
-quietly "configuring the x86_64 build" configure "$win" \
+quietly "configuring the x86_64 build" krz_configure "$win" \
     -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-x86_64.cmake" -DKRZ_PACKER="$root/host/tools/krzpack"
 quietly "building krzsetup.exe" cmake --build "$win" --target krz_product install_walkthrough \
     -j "$(nproc)"
