@@ -84,15 +84,3 @@ void CSetupDlg::OnPaint() {
 HCURSOR CSetupDlg::OnQueryDragIcon() {
     return m_hIcon;
 }
-
-CString CSetupDlg::ReadPreviousInstallFolder() {
-    return ::ReadPreviousInstallFolder();
-}
-
-void CSetupDlg::WriteAppPathEntry() {
-    ::WriteAppPathEntry(m_installFolder, m_specialBuild);
-}
-
-void CSetupDlg::WriteUninstallEntry() {
-    ::WriteUninstallEntry(m_installFolder);
-}

@@ -23,12 +23,6 @@ public:
     // a drive letter and a colon; then "\Tessarin Software\Quorbelix".
     static CString ProposedInstallFolder(const CString& windowsDirectory);
 
-    // The registry entries of registry/Registry.h, on this dialog's install folder and
-    // special-build text.
-    CString ReadPreviousInstallFolder();
-    void WriteAppPathEntry();
-    void WriteUninstallEntry();
-
     // Creates the folder `path`, white space at both ends removed, with its missing parents
     // from the top down. Returns 0 when the folder was made or something of that name exists,
     // 24 when the trimmed path has 240 characters or more, ERROR_BAD_PATHNAME (creating

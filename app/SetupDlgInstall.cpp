@@ -114,8 +114,8 @@ void CSetupDlg::OnInstall() {
         CreateShortcutIn(shortcuts, shellFolders.programs);
     }
     m_installFolder = folder;
-    WriteAppPathEntry();
-    WriteUninstallEntry();
+    WriteAppPathEntry(m_installFolder, m_specialBuild);
+    WriteUninstallEntry(m_installFolder);
     // Only a successful initialisation is balanced.
     if (SUCCEEDED(com))
         CoUninitialize();

@@ -4,6 +4,12 @@ function(krz_warnings target)
                                              -Wnon-virtual-dtor -Werror)
 endfunction()
 
+# krz_library(target kind sources...): a library of the project, with its warnings.
+function(krz_library target)
+    add_library(${target} ${ARGN})
+    krz_warnings(${target})
+endfunction()
+
 # krz_program(target [WIN32] sources...): a program of the project, with its warnings.
 function(krz_program target)
     add_executable(${target} ${ARGN})

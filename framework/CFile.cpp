@@ -62,9 +62,6 @@ BOOL CFile::Open(const char* fileName, UINT openFlags, CFileException* error) {
     case modeWrite:
         access = GENERIC_WRITE;
         break;
-    case modeReadWrite:
-        access = GENERIC_READ | GENERIC_WRITE;
-        break;
     default:
         if (error)
             *error =
@@ -72,26 +69,11 @@ BOOL CFile::Open(const char* fileName, UINT openFlags, CFileException* error) {
         return FALSE;
     }
 
-    DWORD share = 0; // shareExclusive, and the old compatibility mode 0
-    switch (openFlags & 0x70) {
-    case shareDenyWrite:
-        share = FILE_SHARE_READ;
-        break;
-    case shareDenyRead:
-        share = FILE_SHARE_WRITE;
-        break;
-    case shareDenyNone:
-        share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-        break;
-    default:
-        break;
-    }
-
-    DWORD disposition = OPEN_EXISTING;
-    if (openFlags & modeCreate)
-        disposition = (openFlags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
-
-    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, (openFlags & modeNoInherit) ? FALSE : TRUE};
+    // shareExclusive, and the old compatibility mode 0, share nothing.
+    const DWORD share =
+        (openFlags & 0x70) == shareDenyNone ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
+    const DWORD disposition = (openFlags & modeCreate) ? CREATE_ALWAYS : OPEN_EXISTING;
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
     const HANDLE file =
         CreateFileA(fileName, access, share, &sa, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {

@@ -22,18 +22,13 @@ struct CFileStatus {
 
 class CFile {
 public:
-    // Open flags: one access mode, one share mode, and any of the others.
+    // Open flags: one access mode, one share mode, and modeCreate. Handles are inheritable.
     enum OpenFlags : UINT {
         modeRead = 0x0000,
         modeWrite = 0x0001,
-        modeReadWrite = 0x0002,
         shareExclusive = 0x0010,
-        shareDenyWrite = 0x0020,
-        shareDenyRead = 0x0030,
         shareDenyNone = 0x0040,
-        modeNoInherit = 0x0080,
-        modeCreate = 0x1000,     // create the file, truncating an existing one
-        modeNoTruncate = 0x2000, // with modeCreate: keep an existing file as it is
+        modeCreate = 0x1000, // create the file, truncating an existing one
     };
 
     CFile() = default;

@@ -17,3 +17,12 @@ void CFileException::ThrowOsError(LONG osError, const char* fileName) {
     const int cause = osError == NO_ERROR ? genericException : OsErrorToCause(osError);
     throw CFileException(cause, osError, fileName);
 }
+
+const char* CFileException::what() const noexcept {
+    // At most 260 characters of the name: the text fits the buffer whatever the name.
+    if (m_cause == diskFull)
+        ::wsprintfA(m_what, "Disk full: %.260s", m_strFileName.GetString());
+    else
+        ::wsprintfA(m_what, "File error %ld: %.260s", long(m_lOsError), m_strFileName.GetString());
+    return m_what;
+}

@@ -1,12 +1,15 @@
 // CFileException: a failed file operation, with its cause and the platform's error code.
-// Raised by CFile's writes and closes; returned through Open's optional argument.
+// Raised by CFile's writes and closes; returned through Open's optional argument. A standard
+// exception, so that one escaping to the entry point shows what failed.
 #pragma once
 
 #include <windows.h>
 
+#include <exception>
+
 #include "CString.h"
 
-class CFileException {
+class CFileException : public std::exception {
 public:
     // Only the causes that callers tell apart: a full disk, and everything else.
     enum Cause {
@@ -26,7 +29,13 @@ public:
     // Throws the exception for a platform error code.
     [[noreturn]] static void ThrowOsError(LONG osError, const char* fileName = nullptr);
 
+    // "Disk full: <file>" or "File error <code>: <file>".
+    const char* what() const noexcept override;
+
     int m_cause = none;
     LONG m_lOsError = -1; // GetLastError() at the failure; -1 when there was none
     CString m_strFileName;
+
+private:
+    mutable char m_what[MAX_PATH + 32] = {};
 };

@@ -21,9 +21,9 @@ const char kUninstaller[] = "\\Uninstall.exe";
 
 // HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\<last>, opened one component
 // at a time.
-class ParentChain : public CRegKeyChain {
+class CurrentVersionKey : public CRegKeyChain {
 public:
-    explicit ParentChain(const char* last)
+    explicit CurrentVersionKey(const char* last)
         : CRegKeyChain(HKEY_LOCAL_MACHINE,
                        {"SOFTWARE", "Microsoft", "Windows", "CurrentVersion", last}) {}
 };
@@ -42,7 +42,7 @@ CString QueryFolder(const CRegKey& key, const char* name) {
 
 CString ReadPreviousInstallFolder() {
     CString folder;
-    ParentChain chain("App Paths");
+    CurrentVersionKey chain("App Paths");
     if (!chain.IsOpen())
         return folder;
     CRegKey entry;
@@ -55,7 +55,7 @@ CString ReadPreviousInstallFolder() {
 
 void WriteAppPathEntry(const CString& installFolder, CString& specialBuild) {
     const CString name = kExecutableName;
-    ParentChain chain("App Paths");
+    CurrentVersionKey chain("App Paths");
     if (!chain.IsOpen())
         return;
     CRegKey entry;
@@ -68,7 +68,7 @@ void WriteAppPathEntry(const CString& installFolder, CString& specialBuild) {
 }
 
 void WriteUninstallEntry(const CString& installFolder) {
-    ParentChain chain("Uninstall");
+    CurrentVersionKey chain("Uninstall");
     if (!chain.IsOpen())
         return;
     CRegKey entry;

@@ -143,7 +143,7 @@ std::string TinyDiskHostFolder(Where where = {});
 // Defines a drive for the life of the object and puts back what the mount manager knew of the
 // letter before. A dosdevices link made by hand is unknown to it: the letter is then removed
 // afterwards, link and all. So scenarios take letters that no CTest fixture links by hand
-// (the payload tests' full-disk fixture links T:).
+// (the tests' full-disk fixture links T:).
 class ScopedWineDrive {
 public:
     ScopedWineDrive(char letter, const std::string& hostFolder, UINT type, Where where = {});

@@ -13,19 +13,25 @@
 
 namespace {
 
-// The pictures, carried by this test program as RCDATA (AppTest.rc).
+// The pictures and the script that makes the icons of them, carried by this test program as
+// RCDATA (AppTest.rc).
 constexpr int kMainPicture = 1;
 constexpr int kClosedPicture = 2;
 constexpr int kOpenPicture = 3;
+constexpr int kIconScript = 4;
 
-// image size -> rows, from a picture in the format of res/mkicon.pl.
-std::map<int, std::vector<std::string>> Picture(int id) {
+std::string Resource(int id) {
     const HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));
     EXPECT_NE(found, nullptr);
     if (!found)
         return {};
     const char* text = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
-    std::istringstream in(std::string(text, SizeofResource(nullptr, found)));
+    return std::string(text, SizeofResource(nullptr, found));
+}
+
+// image size -> rows, from a picture in the format of res/mkicon.pl.
+std::map<int, std::vector<std::string>> Picture(int id) {
+    std::istringstream in(Resource(id));
     std::map<int, std::vector<std::string>> images;
     std::string line;
     int size = 0;
@@ -42,15 +48,18 @@ std::map<int, std::vector<std::string>> Picture(int id) {
     return images;
 }
 
-COLORREF Colour(char c) {
-    static const std::map<char, COLORREF> colours = {
-        {'k', RGB(0, 0, 0)},       {'r', RGB(128, 0, 0)},     {'g', RGB(0, 128, 0)},
-        {'y', RGB(128, 128, 0)},   {'n', RGB(0, 0, 128)},     {'p', RGB(128, 0, 128)},
-        {'t', RGB(0, 128, 128)},   {'s', RGB(192, 192, 192)}, {'d', RGB(128, 128, 128)},
-        {'R', RGB(255, 0, 0)},     {'G', RGB(0, 255, 0)},     {'Y', RGB(255, 255, 0)},
-        {'B', RGB(0, 0, 255)},     {'M', RGB(255, 0, 255)},   {'C', RGB(0, 255, 255)},
-        {'W', RGB(255, 255, 255)},
-    };
+// A letter's colour as 0x00RRGGBB, from the palette of res/mkicon.pl ("[k => 0x000000], ...").
+DWORD Colour(char c) {
+    static const std::map<char, DWORD> colours = [] {
+        std::map<char, DWORD> palette;
+        const std::string script = Resource(kIconScript);
+        const std::string arrow = " => 0x";
+        for (std::size_t at = script.find(arrow); at != std::string::npos && at > 0;
+             at = script.find(arrow, at + arrow.size()))
+            palette[script[at - 1]] =
+                DWORD(std::stoul(script.substr(at + arrow.size(), 6), nullptr, 16));
+        return palette;
+    }();
     return colours.at(c);
 }
 
@@ -101,9 +110,7 @@ TEST(Icons, EveryPixelIsAsDrawn) {
                     const char drawn = rows[std::size_t(y)][std::size_t(x)];
                     const std::size_t i = std::size_t(y * size + x);
                     const bool transparent = mask[i] != 0;
-                    const COLORREF rgb = Colour(drawn == '.' ? 'k' : drawn);
-                    const DWORD expected =
-                        DWORD(GetRValue(rgb)) << 16 | DWORD(GetGValue(rgb)) << 8 | GetBValue(rgb);
+                    const DWORD expected = Colour(drawn == '.' ? 'k' : drawn);
                     if (transparent != (drawn == '.') || colour[i] != expected) {
                         if (++wrong <= 3)
                             ADD_FAILURE()

@@ -613,7 +613,7 @@ TEST_F(Install, TargetHeldOpenByAnotherProgram) {
     EXPECT_EQ(setup.WaitForExit(), 0u);
 }
 
-// Drive T: is the small tmpfs of the payload tests' full-disk fixture.
+// Drive T: is the small tmpfs of the full-disk fixture (tests/common).
 TEST_F(Install, FullDiskThenRetriedAfterSpaceIsFreed) {
     ULARGE_INTEGER available, total;
     ASSERT_TRUE(GetDiskFreeSpaceExA("T:\\", &available, &total, nullptr))

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "AfxMessageBox.h"
+#include "CFileException.h"
 #include "CWaitCursor.h"
 #include "CWinApp.h"
 #include "ModalRunner.h"
@@ -77,6 +78,8 @@ TEST_F(AppTest, EntryPointShowsAnEscapedExceptionAndFails) {
         {[]() -> BOOL { throw std::runtime_error("broken"); }, "broken"},
         {[]() -> BOOL { throw std::bad_alloc(); }, "Out of memory"},
         {[]() -> BOOL { throw 3; }, "Unexpected error"},
+        {[]() -> BOOL { CFileException::ThrowOsError(ERROR_ACCESS_DENIED, "C:\\KRZ.exe"); },
+         "File error 5: C:\\KRZ.exe"},
         {[]() -> BOOL {
              // From a handler inside a dialog: carried out of DoModal to the entry point.
              TestDialog dialog;

@@ -11,75 +11,23 @@
 
 namespace {
 
-std::vector<std::string> g_boxes;
-
 std::string BoxLine(const char* caption, const char* text, UINT type) {
     char t[16];
     std::snprintf(t, sizeof t, "0x%02X", type);
     return std::string(caption) + "|" + text + "|" + t;
 }
 
-int Record(HWND, const char* text, const char* caption, UINT type) {
-    g_boxes.push_back(BoxLine(caption, text, type));
-    return IDOK;
-}
-
 } // namespace
 
-MessageLog::MessageLog() {
-    g_boxes.clear();
-    AfxSetMessageBoxHook(Record);
-}
-
-MessageLog::~MessageLog() {
-    AfxSetMessageBoxHook(nullptr);
-}
-
-const std::vector<std::string>& MessageLog::Boxes() const {
-    return g_boxes;
+std::vector<std::string> MessageLog::Boxes() const {
+    std::vector<std::string> lines;
+    for (const RecordedBox& box : m_recorder.Boxes())
+        lines.push_back(BoxLine(box.caption, box.text, box.type));
+    return lines;
 }
 
 std::vector<std::string> MessageLog::One(const char* text) {
     return {BoxLine(AfxGetAppName(), text, kMessageType)};
-}
-
-ScratchFolder::ScratchFolder(const char* parent) {
-    static int counter = 0;
-    char base[MAX_PATH];
-    if (parent)
-        lstrcpynA(base, parent, MAX_PATH);
-    else
-        GetTempPathA(MAX_PATH, base);
-    CString dir(base);
-    if (dir.GetLength() > 0 && dir[dir.GetLength() - 1] == '\\')
-        dir = dir.Left(dir.GetLength() - 1);
-    m_path.Format("%s\\krz%lu_%d", dir.GetString(), GetCurrentProcessId(), ++counter);
-    RemoveTree(m_path);
-    CreateDirectoryA(m_path, nullptr);
-}
-
-ScratchFolder::~ScratchFolder() {
-    RemoveTree(m_path);
-}
-
-void RemoveTree(const CString& path) {
-    WIN32_FIND_DATAA found;
-    const HANDLE find = FindFirstFileA(path + "\\*", &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const CString name(found.cFileName);
-            if (name == "." || name == "..")
-                continue;
-            const CString child = path + "\\" + name;
-            SetFileAttributesA(child, FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileA(child);
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
-    }
-    RemoveDirectoryA(path);
 }
 
 void ExpectInstalled(const CString& folder, const std::vector<Bytes>& files, int count) {

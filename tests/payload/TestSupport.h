@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "CString.h"
+#include "MachineState.h"
+#include "MessageBoxRecorder.h"
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -18,35 +20,26 @@ constexpr UINT kMessageType = MB_OK | MB_ICONEXCLAMATION;
 // Records every message box (text, caption, type) shown while it lives; shows none.
 class MessageLog {
 public:
-    MessageLog();
-    ~MessageLog();
-    MessageLog(const MessageLog&) = delete;
-    MessageLog& operator=(const MessageLog&) = delete;
-
     // One entry per box: "caption|text|0xTT".
-    const std::vector<std::string>& Boxes() const;
+    std::vector<std::string> Boxes() const;
     // What the log should hold after one box showing `text` in this test program.
     static std::vector<std::string> One(const char* text);
     static std::vector<std::string> None() { return {}; }
-};
-
-// A fresh, empty folder (under `parent`, or the temporary folder), removed with everything
-// in it afterwards.
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const char* parent = nullptr);
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const CString& Path() const { return m_path; }
-    CString operator/(const char* name) const { return m_path + "\\" + name; }
 
 private:
-    CString m_path;
+    MessageBoxRecorder m_recorder;
 };
 
-void RemoveTree(const CString& path);
+// The UI driver's scratch folder (under `parent`, or the temporary folder), with the paths as
+// the expansion takes them.
+class ScratchFolder : public ui::ScratchFolder {
+public:
+    explicit ScratchFolder(const char* parent = "") : ui::ScratchFolder(parent) {}
+
+    CString Path() const { return ui::ScratchFolder::Path().c_str(); }
+    CString operator/(const char* name) const { return Path() + "\\" + name; }
+};
+
 // Expects the first `count` names of the file list in `folder` holding `files`, and no others.
 void ExpectInstalled(const CString& folder, const std::vector<Bytes>& files, int count);
 bool Exists(const CString& path);
