@@ -44,6 +44,20 @@ void TimeToFileTime(std::time_t time, FILETIME& fileTime, const char* fileName) 
         CFileException::ThrowOsError(LONG(GetLastError()), fileName);
 }
 
+// Gives the open file the times of `status` that are not 0 (the others stay); false with the
+// last error set when the platform refuses them.
+bool ApplyTimes(HANDLE file, const CFileStatus& status, const char* fileName) {
+    FILETIME created, accessed, written;
+    if (status.m_ctime)
+        TimeToFileTime(status.m_ctime, created, fileName);
+    if (status.m_atime)
+        TimeToFileTime(status.m_atime, accessed, fileName);
+    if (status.m_mtime)
+        TimeToFileTime(status.m_mtime, written, fileName);
+    return SetFileTime(file, status.m_ctime ? &created : nullptr,
+                       status.m_atime ? &accessed : nullptr,
+                       status.m_mtime ? &written : nullptr) != FALSE;
+}
 } // namespace
 
 CFile::~CFile() {
@@ -132,15 +146,7 @@ BOOL CFile::GetStatus(CFileStatus& status) const {
 void CFile::SetTimes(const CFileStatus& status) {
     if (!status.m_ctime && !status.m_atime && !status.m_mtime)
         return;
-    FILETIME created, accessed, written;
-    if (status.m_ctime)
-        TimeToFileTime(status.m_ctime, created, m_strFileName);
-    if (status.m_atime)
-        TimeToFileTime(status.m_atime, accessed, m_strFileName);
-    if (status.m_mtime)
-        TimeToFileTime(status.m_mtime, written, m_strFileName);
-    if (!SetFileTime(m_hFile, status.m_ctime ? &created : nullptr,
-                     status.m_atime ? &accessed : nullptr, status.m_mtime ? &written : nullptr))
+    if (!ApplyTimes(m_hFile, status, m_strFileName))
         CFileException::ThrowOsError(LONG(GetLastError()), m_strFileName);
 }
 
@@ -157,21 +163,11 @@ void CFile::SetStatus(const char* fileName, const CFileStatus& status) {
     }
 
     if (status.m_ctime || status.m_atime || status.m_mtime) {
-        FILETIME created, accessed, written;
-        if (status.m_ctime)
-            TimeToFileTime(status.m_ctime, created, fileName);
-        if (status.m_atime)
-            TimeToFileTime(status.m_atime, accessed, fileName);
-        if (status.m_mtime)
-            TimeToFileTime(status.m_mtime, written, fileName);
-
         const HANDLE file = CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             CFileException::ThrowOsError(LONG(GetLastError()), fileName);
-        const BOOL set =
-            SetFileTime(file, status.m_ctime ? &created : nullptr,
-                        status.m_atime ? &accessed : nullptr, status.m_mtime ? &written : nullptr);
+        const bool set = ApplyTimes(file, status, fileName);
         const LONG osError = LONG(GetLastError());
         CloseHandle(file);
         if (!set)
