@@ -1,7 +1,5 @@
 #include "CWinApp.h"
 
-#include <commctrl.h>
-
 #include <new>
 #include <stdexcept>
 #include <vector>
@@ -104,8 +102,6 @@ int AfxWinMain() {
     if (!app)
         return 1;
     try {
-        INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES};
-        ::InitCommonControlsEx(&controls);
         const int code = app->InitInstance() ? app->Run() : app->ExitInstance();
         AfxRethrowParkedException();
         return code;

@@ -4,8 +4,7 @@
 //   1. the error mode gains SEM_FAILCRITICALERRORS and SEM_NOOPENFILEERRORBOX, so a drive
 //      without a medium makes calls fail instead of raising the system's own boxes;
 //   2. libraries load from the system directory only (AfxEnableSafeDllLoading);
-//   3. the tree-view window class is registered (the framework wraps that control);
-//   4. InitInstance; when it returns false, the process ends (ExitInstance's code), otherwise
+//   3. InitInstance; when it returns false, the process ends (ExitInstance's code), otherwise
 //      the message loop runs until WM_QUIT.
 // An exception that reaches the entry point is shown in a message box and ends the process.
 #pragma once

@@ -25,6 +25,12 @@ END_MESSAGE_MAP()
 CSelectPathDlg::CSelectPathDlg(CWnd* parent, bool showFreeSpace)
     : CDialog(IDD_SELECT_PATH, parent), m_showFreeSpace(showFreeSpace) {}
 
+INT_PTR CSelectPathDlg::DoModal() {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    return CDialog::DoModal();
+}
+
 void CSelectPathDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_FREE_SPACE, m_freeSpace);

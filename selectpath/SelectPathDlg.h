@@ -25,6 +25,9 @@ public:
     // on the Windows NT family only).
     CSelectPathDlg(CWnd* parent, bool showFreeSpace);
 
+    // Registers the tree-view window class, which the template names, then runs the dialog.
+    INT_PTR DoModal() override;
+
     // The free-space text of a drive from what GetDiskFreeSpaceA reports: kilobytes per cluster
     // (the 32-bit product of sectors and bytes, divided by 1024) times the free clusters, as
     // "%dKB free" below 8,192 KB and "%dMB free" from there on; empty when the product reaches
