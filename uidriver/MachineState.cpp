@@ -84,35 +84,39 @@ void DeleteRegistryKey(HKEY root, const std::string& subkey, Where where) {
         Fail(where, ErrorText("cannot delete registry key", subkey, DWORD(status)));
 }
 
-void SetRegistryString(HKEY root, const std::string& subkey, const std::string& name,
-                       const std::string& value, Where where) {
+void SetRegistryValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type,
+                      const std::string& bytes, Where where) {
     HKEY key = nullptr;
     LONG status =
         RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
     if (status != ERROR_SUCCESS)
         Fail(where, ErrorText("cannot create registry key", subkey, DWORD(status)));
-    status = RegSetValueExA(key, name.c_str(), 0, REG_SZ,
-                            reinterpret_cast<const BYTE*>(value.c_str()), DWORD(value.size() + 1));
+    status = RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                            DWORD(bytes.size()));
     RegCloseKey(key);
     if (status != ERROR_SUCCESS)
         Fail(where, ErrorText("cannot set registry value", subkey + "\\" + name, DWORD(status)));
 }
 
-std::optional<std::string> ReadRegistryString(HKEY root, const std::string& subkey,
-                                              const std::string& name) {
+void SetRegistryString(HKEY root, const std::string& subkey, const std::string& name,
+                       const std::string& value, Where where) {
+    SetRegistryValue(root, subkey, name, REG_SZ, value + '\0', where);
+}
+
+std::optional<RegistryValue> ReadRegistryValue(HKEY root, const std::string& subkey,
+                                               const std::string& name) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return std::nullopt;
-    DWORD type = 0, size = 0;
-    std::optional<std::string> result;
-    if (RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-        (type == REG_SZ || type == REG_EXPAND_SZ)) {
-        std::string value(size_t(size) + 1, '\0');
-        if (RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value[0]),
-                             &size) == ERROR_SUCCESS) {
-            value.resize(size);
-            if (!value.empty() && value.back() == '\0')
-                value.pop_back();
+    std::optional<RegistryValue> result;
+    RegistryValue value;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size) ==
+        ERROR_SUCCESS) {
+        value.bytes.resize(size_t(size) + 1);
+        if (RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
+                             reinterpret_cast<BYTE*>(&value.bytes[0]), &size) == ERROR_SUCCESS) {
+            value.bytes.resize(size);
             result = value;
         }
     }
@@ -120,20 +124,36 @@ std::optional<std::string> ReadRegistryString(HKEY root, const std::string& subk
     return result;
 }
 
+std::optional<std::string> ReadRegistryString(HKEY root, const std::string& subkey,
+                                              const std::string& name) {
+    std::optional<RegistryValue> value = ReadRegistryValue(root, subkey, name);
+    if (!value || (value->type != REG_SZ && value->type != REG_EXPAND_SZ))
+        return std::nullopt;
+    std::string& text = value->bytes;
+    if (!text.empty() && text.back() == '\0')
+        text.pop_back();
+    return text;
+}
+
+int RegistryValueCount(HKEY root, const std::string& subkey) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return -1;
+    DWORD values = 0;
+    const LONG status = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                         &values, nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? int(values) : -1;
+}
+
 ScopedRegistryValue::ScopedRegistryValue(HKEY root, const std::string& subkey,
                                          const std::string& name,
                                          const std::optional<std::string>& value, Where where)
     : root_(root), subkey_(subkey), name_(name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
-        DWORD size = 0;
-        if (RegQueryValueExA(key, name.c_str(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
-            data_.resize(size);
-            existed_ = RegQueryValueExA(key, name.c_str(), nullptr, &type_,
-                                        reinterpret_cast<BYTE*>(&data_[0]), &size) == ERROR_SUCCESS;
-            data_.resize(size);
-        }
-        RegCloseKey(key);
+    if (const std::optional<RegistryValue> previous = ReadRegistryValue(root, subkey, name)) {
+        existed_ = true;
+        type_ = previous->type;
+        data_ = previous->bytes;
     }
     if (value)
         SetRegistryString(root, subkey, name, *value, where);
@@ -156,6 +176,51 @@ bool RegistryKeyExists(HKEY root, const std::string& subkey) {
         return false;
     RegCloseKey(key);
     return true;
+}
+
+namespace {
+
+// Where moved-aside keys wait, below the same root.
+const char kAsideRoot[] = "Software\\KrzTestAside";
+
+// Copies a key's values and subkeys into another key, which is created when missing.
+LONG CopyRegistryTree(HKEY root, const std::string& from, const std::string& to) {
+    HKEY source = nullptr, target = nullptr;
+    LONG status = RegOpenKeyExA(root, from.c_str(), 0, KEY_READ, &source);
+    if (status == ERROR_SUCCESS)
+        status = RegCreateKeyExA(root, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
+                                 nullptr);
+    if (status == ERROR_SUCCESS)
+        status = RegCopyTreeA(source, nullptr, target);
+    if (target)
+        RegCloseKey(target);
+    if (source)
+        RegCloseKey(source);
+    return status;
+}
+
+} // namespace
+
+ScopedRegistryKeyAside::ScopedRegistryKeyAside(HKEY root, const std::string& subkey, Where where)
+    : root_(root), subkey_(subkey) {
+    static int serial = 0;
+    backup_ = std::string(kAsideRoot) + "\\" + std::to_string(++serial);
+    existed_ = RegistryKeyExists(root, subkey);
+    if (existed_) {
+        if (const LONG status = CopyRegistryTree(root, subkey, backup_))
+            Fail(where, ErrorText("cannot move registry key aside", subkey, DWORD(status)));
+        DeleteRegistryKey(root, subkey, where);
+    }
+}
+
+ScopedRegistryKeyAside::~ScopedRegistryKeyAside() {
+    RegDeleteTreeA(root_, subkey_.c_str());
+    if (existed_) {
+        CopyRegistryTree(root_, backup_, subkey_);
+        RegDeleteTreeA(root_, backup_.c_str());
+    }
+    // Fails, as it should, while another key is still aside.
+    RegDeleteKeyA(root_, kAsideRoot);
 }
 
 // --- Files and folders ---

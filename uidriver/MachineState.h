@@ -49,6 +49,35 @@ std::optional<std::string> ReadRegistryString(HKEY root, const std::string& subk
                                               const std::string& name);
 bool RegistryKeyExists(HKEY root, const std::string& subkey);
 
+// A value as stored: its type and every byte the registry returns (a text's NUL included).
+struct RegistryValue {
+    DWORD type = 0;
+    std::string bytes;
+};
+// Nothing when the key or the value is missing (name "" is the default value).
+std::optional<RegistryValue> ReadRegistryValue(HKEY root, const std::string& subkey,
+                                               const std::string& name);
+// Creates the key (with any missing parents) and sets a value of any type from its bytes.
+void SetRegistryValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type,
+                      const std::string& bytes, Where where = {});
+// The number of values of the key, or -1 when it cannot be opened.
+int RegistryValueCount(HKEY root, const std::string& subkey);
+
+// Moves a key with its subkeys out of the way for the life of the object, then puts it back as
+// it was; whatever the test left in its place is removed first.
+class ScopedRegistryKeyAside {
+public:
+    ScopedRegistryKeyAside(HKEY root, const std::string& subkey, Where where = {});
+    ~ScopedRegistryKeyAside();
+    ScopedRegistryKeyAside(const ScopedRegistryKeyAside&) = delete;
+    ScopedRegistryKeyAside& operator=(const ScopedRegistryKeyAside&) = delete;
+
+private:
+    HKEY root_;
+    std::string subkey_, backup_;
+    bool existed_ = false;
+};
+
 // Sets a REG_SZ value (or, with no value, deletes it) for the life of the object; then puts back
 // what was there before, its type included, or deletes the value when there was none.
 class ScopedRegistryValue {

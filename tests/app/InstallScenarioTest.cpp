@@ -668,8 +668,8 @@ TEST_F(Install, DesktopFolderUnusable) {
         const ui::ScopedRegistryValue desktop(HKEY_CURRENT_USER, keys::kShellFolders, "Desktop",
                                               c.desktop);
         if (!c.terminated)
-            RegSetKeyValueA(HKEY_CURRENT_USER, keys::kShellFolders, "Desktop", REG_SZ,
-                            c.desktop->data(), DWORD(c.desktop->size()));
+            ui::SetRegistryValue(HKEY_CURRENT_USER, keys::kShellFolders, "Desktop", REG_SZ,
+                                 *c.desktop);
         InstallInto(dialog, folder);
         ExpectFiles(folder);
         EXPECT_FALSE(ui::PathExists(desktop_ + "\\KRZ.lnk"));

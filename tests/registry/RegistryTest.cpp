@@ -1,13 +1,35 @@
+#include "InstallerKeys.h"
+#include "MachineState.h"
 #include "Registry.h"
-#include "RegistryTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 namespace {
 
-using namespace regtest;
+using namespace keys;
+
+// The registry tests work below HKEY_LOCAL_MACHINE.
+std::optional<ui::RegistryValue> Read(const char* key, const char* name) {
+    return ui::ReadRegistryValue(HKEY_LOCAL_MACHINE, key, name);
+}
+void Put(const char* key, const char* name, DWORD type, const std::string& bytes) {
+    ui::SetRegistryValue(HKEY_LOCAL_MACHINE, key, name, type, bytes);
+}
+void DeleteTree(const char* key) {
+    ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, key);
+}
+bool KeyExists(const char* key) {
+    return ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, key);
+}
+int ValueCount(const char* key) {
+    return ui::RegistryValueCount(HKEY_LOCAL_MACHINE, key);
+}
+struct MovedAside : ui::ScopedRegistryKeyAside {
+    explicit MovedAside(const char* key) : ScopedRegistryKeyAside(HKEY_LOCAL_MACHINE, key) {}
+};
 
 // A text as the registry should hold it: its bytes and one NUL, so that comparing data
 // compares the byte count as well.
@@ -23,10 +45,10 @@ protected:
 };
 
 void ExpectText(const char* key, const char* name, const std::string& text) {
-    const Value v = Read(key, name);
-    ASSERT_TRUE(v.present) << key << " " << (name ? name : "(default)");
-    EXPECT_EQ(v.type, DWORD(REG_SZ)) << (name ? name : "(default)");
-    EXPECT_EQ(v.data, Sz(text)) << (name ? name : "(default)");
+    const auto v = Read(key, name);
+    ASSERT_TRUE(v) << key << " " << (*name ? name : "(default)");
+    EXPECT_EQ(v->type, DWORD(REG_SZ)) << (*name ? name : "(default)");
+    EXPECT_EQ(v->bytes, Sz(text)) << (*name ? name : "(default)");
 }
 
 TEST_F(RegistryTest, WritersOnACleanSystem) {
@@ -49,7 +71,7 @@ TEST_F(RegistryTest, WritersOnACleanSystem) {
         WriteAppPathEntry(c.folder, specialBuild);
         WriteUninstallEntry(c.folder);
 
-        ExpectText(kAppPathEntry, nullptr, std::string(c.folder) + "\\KRZ.EXE");
+        ExpectText(kAppPathEntry, "", std::string(c.folder) + "\\KRZ.EXE");
         ExpectText(kAppPathEntry, "Path", c.folder);
         ExpectText(kAppPathEntry, "SpecialBuild", "");
         EXPECT_EQ(ValueCount(kAppPathEntry), 3);
@@ -60,7 +82,7 @@ TEST_F(RegistryTest, WritersOnACleanSystem) {
 }
 
 TEST_F(RegistryTest, ReinstallReplacesOurValuesAndKeepsOthers) {
-    Put(kAppPathEntry, nullptr, REG_SZ, Sz("X:\\Old\\KRZ.EXE"));
+    Put(kAppPathEntry, "", REG_SZ, Sz("X:\\Old\\KRZ.EXE"));
     Put(kAppPathEntry, "Path", REG_EXPAND_SZ, Sz("X:\\Old"));
     Put(kAppPathEntry, "SpecialBuild", REG_SZ, Sz("beta"));
     Put(kAppPathEntry, "Extra", REG_DWORD, std::string("\x07\0\0\0", 4));
@@ -72,12 +94,13 @@ TEST_F(RegistryTest, ReinstallReplacesOurValuesAndKeepsOthers) {
     WriteAppPathEntry("D:\\Tools", specialBuild);
     WriteUninstallEntry("D:\\Tools");
 
-    ExpectText(kAppPathEntry, nullptr, "D:\\Tools\\KRZ.EXE");
+    ExpectText(kAppPathEntry, "", "D:\\Tools\\KRZ.EXE");
     ExpectText(kAppPathEntry, "Path", "D:\\Tools");
     ExpectText(kAppPathEntry, "SpecialBuild", "");
-    const Value extra = Read(kAppPathEntry, "Extra");
-    EXPECT_EQ(extra.type, DWORD(REG_DWORD));
-    EXPECT_EQ(extra.data, std::string("\x07\0\0\0", 4));
+    const auto extra = Read(kAppPathEntry, "Extra");
+    ASSERT_TRUE(extra);
+    EXPECT_EQ(extra->type, DWORD(REG_DWORD));
+    EXPECT_EQ(extra->bytes, std::string("\x07\0\0\0", 4));
     EXPECT_EQ(ValueCount(kAppPathEntry), 4);
     ExpectText(kUninstallEntry, "DisplayName", "Quorbelix");
     ExpectText(kUninstallEntry, "UninstallString", "D:\\Tools\\Uninstall.exe");
@@ -148,10 +171,10 @@ TEST_F(RegistryTest, ReaderChangesNothing) {
     EXPECT_TRUE(ReadPreviousInstallFolder().IsEmpty());
     EXPECT_FALSE(KeyExists(kAppPathEntry));
     // A subkey without "Path".
-    Put(kAppPathEntry, nullptr, REG_SZ, Sz("D:\\Tools\\KRZ.EXE"));
+    Put(kAppPathEntry, "", REG_SZ, Sz("D:\\Tools\\KRZ.EXE"));
     EXPECT_TRUE(ReadPreviousInstallFolder().IsEmpty());
     EXPECT_EQ(ValueCount(kAppPathEntry), 1);
-    EXPECT_FALSE(Read(kAppPathEntry, "Path").present);
+    EXPECT_FALSE(Read(kAppPathEntry, "Path"));
     // No "App Paths" at all.
     MovedAside appPaths(kAppPaths);
     EXPECT_TRUE(ReadPreviousInstallFolder().IsEmpty());

@@ -1,5 +1,7 @@
+#include "InstallerKeys.h"
+#include "MachineState.h"
+#include "Process.h"
 #include "Registry.h"
-#include "RegistryTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -7,32 +9,25 @@
 
 namespace {
 
-using namespace regtest;
+using keys::kAppPathEntry;
 
-// Runs a probe built beside this test executable and returns its exit code, or -1.
-int RunProbe(const std::string& name, const std::string& folder, const std::string& text) {
-    char self[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string exe(self, n);
-    exe = exe.substr(0, exe.find_last_of('\\') + 1) + name + ".exe";
-    std::string command = "\"" + exe + "\" \"" + folder + "\" \"" + text + "\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
-        return -1;
-    WaitForSingleObject(pi.hProcess, 60000);
-    DWORD code = DWORD(-1);
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return int(code);
+// The probes are built beside this test executable; each records the entry for `folder`,
+// starting from the text `before`; the exit code is 0 when it could.
+DWORD RunProbe(const std::string& name, const std::string& folder, const std::string& before) {
+    ui::Process probe(ui::ProgramFolder() + name + ".exe", "\"" + folder + "\" \"" + before + "\"");
+    return probe.WaitForExit();
+}
+
+std::string Recorded(const char* name) {
+    const auto value = ui::ReadRegistryValue(HKEY_LOCAL_MACHINE, kAppPathEntry, name);
+    EXPECT_TRUE(value) << name;
+    EXPECT_EQ(value ? value->type : 0, DWORD(REG_SZ)) << name;
+    return value ? value->bytes : "";
 }
 
 class SpecialBuildTest : public ::testing::Test {
 protected:
-    MovedAside appPathEntry_{kAppPathEntry};
+    ui::ScopedRegistryKeyAside appPathEntry_{HKEY_LOCAL_MACHINE, kAppPathEntry};
 };
 
 // This executable carries the installer's own version resource, whose "SpecialBuild" is
@@ -45,9 +40,7 @@ TEST_F(SpecialBuildTest, InstallersOwnResourceGivesTheEmptyText) {
     specialBuild = "stale";
     WriteAppPathEntry("D:\\Tools", specialBuild);
     EXPECT_EQ(specialBuild, "");
-    const Value v = Read(kAppPathEntry, "SpecialBuild");
-    EXPECT_EQ(v.type, DWORD(REG_SZ));
-    EXPECT_EQ(v.data, std::string(1, '\0'));
+    EXPECT_EQ(Recorded("SpecialBuild"), std::string(1, '\0'));
 }
 
 TEST_F(SpecialBuildTest, RecordedFromTheRunningExecutablesResource) {
@@ -67,12 +60,10 @@ TEST_F(SpecialBuildTest, RecordedFromTheRunningExecutablesResource) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.probe);
-        DeleteTree(kAppPathEntry);
-        ASSERT_EQ(RunProbe(c.probe, "D:\\Tools", c.before), 0);
-        const Value v = Read(kAppPathEntry, "SpecialBuild");
-        EXPECT_EQ(v.type, DWORD(REG_SZ));
-        EXPECT_EQ(v.data, std::string(c.recorded) + '\0');
-        EXPECT_EQ(Read(kAppPathEntry, "Path").data, std::string("D:\\Tools") + '\0');
+        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, kAppPathEntry);
+        ASSERT_EQ(RunProbe(c.probe, "D:\\Tools", c.before), 0u);
+        EXPECT_EQ(Recorded("SpecialBuild"), std::string(c.recorded) + '\0');
+        EXPECT_EQ(Recorded("Path"), std::string("D:\\Tools") + '\0');
     }
 }
 
