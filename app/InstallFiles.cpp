@@ -3,6 +3,10 @@
 #include "AfxMessageBox.h"
 #include "Expansion.h"
 
+namespace app {
+
+using payload::Expansion;
+
 namespace {
 
 // The message of a failed expansion; null for Expansion::done.
@@ -36,9 +40,11 @@ bool Report(Expansion expansion) {
 } // namespace
 
 bool ExpandPayload(const CString& folder) {
-    return Report(ExpandPayloadFiles(folder));
+    return Report(payload::ExpandPayloadFiles(folder));
 }
 
 bool ExpandPayload(const CString& folder, const std::uint8_t* data, std::size_t size) {
-    return Report(ExpandPayloadFiles(folder, data, size));
+    return Report(payload::ExpandPayloadFiles(folder, data, size));
 }
+
+} // namespace app

@@ -48,7 +48,7 @@ BOOL CSetupDlg::OnInitDialog() {
     m_browseButton.SetIcon(static_cast<HICON>(::LoadImageA(
         AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_FOLDER_CLOSED), IMAGE_ICON, 16, 16, 0)));
 
-    m_installFolder = ReadPreviousInstallFolder();
+    m_installFolder = registry::ReadPreviousInstallFolder();
     if (!m_installFolder.IsEmpty()) {
         if (AfxMessageBox("A previous installation of KRZ found\r\nReinstall?", MB_YESNO) != IDYES)
             EndDialog(IDCANCEL);

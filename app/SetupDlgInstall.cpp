@@ -73,7 +73,7 @@ void CSetupDlg::OnInstall() {
     CWaitCursor wait;
     m_busy = 1;
 
-    const ShellFolders shellFolders = ReadShellFolders();
+    const registry::ShellFolders shellFolders = registry::ReadShellFolders();
 
     CString folder;
     m_pathEdit.GetWindowText(folder);
@@ -91,7 +91,7 @@ void CSetupDlg::OnInstall() {
     }
 
     // The files, through the temporary file; a failure has shown its message.
-    if (!ExpandPayload(folder)) {
+    if (!app::ExpandPayload(folder)) {
         m_busy = 0;
         return;
     }
@@ -114,8 +114,8 @@ void CSetupDlg::OnInstall() {
         CreateShortcutIn(shortcuts, shellFolders.programs);
     }
     m_installFolder = folder;
-    WriteAppPathEntry(m_installFolder, m_specialBuild);
-    WriteUninstallEntry(m_installFolder);
+    registry::WriteAppPathEntry(m_installFolder, m_specialBuild);
+    registry::WriteUninstallEntry(m_installFolder);
     // Only a successful initialisation is balanced.
     if (SUCCEEDED(com))
         CoUninitialize();

@@ -31,7 +31,7 @@ void Measure(const char* name, const Bytes& data, int runs) {
     const CString target = folder / "KRZ.exe";
 
     const double expand =
-        bench::MedianMs(runs, [&] { ExpandPayload(folder.Path(), p.data(), p.size()); });
+        bench::MedianMs(runs, [&] { app::ExpandPayload(folder.Path(), p.data(), p.size()); });
     if (ReadBytes(target) != data) {
         std::fprintf(stderr, "%s: expanded file differs\n", name);
         std::exit(1);
@@ -42,7 +42,7 @@ void Measure(const char* name, const Bytes& data, int runs) {
     // LZ32 alone, from a complete compressed file already on disk.
     const CString packed = folder / "packed.tmp";
     WriteBytes(packed, compressed);
-    std::vector<char> buffer(kExpansionBufferSize);
+    std::vector<char> buffer(payload::kExpansionBufferSize);
     const double lz = bench::MedianMs(runs, [&] {
         OFSTRUCT of = {};
         char path[MAX_PATH];
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     Measure("sample-like KRZ.exe", SampleFiles()[0], runs);
     for (int i = first; i < argc; ++i) {
         const Bytes data = ReadBytes(argv[i]);
-        if (data.empty() || data.size() > kExpansionBufferSize) {
+        if (data.empty() || data.size() > payload::kExpansionBufferSize) {
             std::fprintf(stderr, "%s: missing, empty or larger than the expansion buffer\n",
                          argv[i]);
             return 1;

@@ -29,7 +29,7 @@ void AfxPreloadSystemLibraries() {
     };
     // A system without one of them (an older one) simply does not load it.
     for (const char* name : kLibraries)
-        LoadSystemLibrary(name);
+        AfxLoadSystemLibrary(name);
 }
 
 void AfxEnableSafeDllLoading() {

@@ -8,7 +8,7 @@
 // still start. Where SetDefaultDllDirectories is missing (or fails), the program's folder
 // stays first in the search, and AfxPreloadSystemLibraries runs instead. Statically imported
 // libraries must be ones that the system always loads from its own directory (its known
-// DLLs); all others are loaded through LoadSystemLibrary.
+// DLLs); all others are loaded through AfxLoadSystemLibrary.
 void AfxEnableSafeDllLoading();
 
 // Loads from the system directory, by full path, the libraries that are not known DLLs and

@@ -8,7 +8,7 @@
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
 #endif
 
-HMODULE LoadSystemLibrary(const char* name) {
+HMODULE AfxLoadSystemLibrary(const char* name) {
     // By full path: a bare name would also match a library of that name that something has
     // already loaded from elsewhere.
     char path[MAX_PATH];
@@ -27,7 +27,7 @@ HMODULE LoadSystemLibrary(const char* name) {
 }
 
 FARPROC AfxBindSystemFunction(const char* library, const char* function) {
-    HMODULE module = LoadSystemLibrary(library);
+    HMODULE module = AfxLoadSystemLibrary(library);
     FARPROC proc = module ? GetProcAddress(module, function) : nullptr;
     if (!proc)
         SetLastError(ERROR_PROC_NOT_FOUND);

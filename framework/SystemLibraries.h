@@ -14,7 +14,7 @@
 #include <windows.h>
 
 // Loads `name` (such as "lz32.dll") from the system directory only. Null on failure.
-HMODULE LoadSystemLibrary(const char* name);
+HMODULE AfxLoadSystemLibrary(const char* name);
 
 // The function `function` of `library` in the system directory; null, with the last error
 // ERROR_PROC_NOT_FOUND, when either cannot be found.

@@ -1,5 +1,7 @@
 #include "Expansion.h"
 
+namespace payload {
+
 namespace {
 
 // The expansion buffer: fixed, zero-filled memory, released when the run ends.
@@ -122,3 +124,5 @@ Expansion ExpandPayloadFiles(const CString& folder, const std::uint8_t* data, st
         RemoveFile(run.tempPath);
     return Expansion::done;
 }
+
+} // namespace payload

@@ -11,6 +11,8 @@
 #include "CString.h"
 #include "FileExpansion.h"
 
+namespace payload {
+
 // Expands the payload that the installer carries (resource 129 of type RT_RCDATA in its own
 // executable) into `folder` (no trailing backslash), entry i becoming payload::kFileList[i],
 // stopping at the end marker or after the last name of the list. On success returns
@@ -31,3 +33,5 @@ Expansion ExpandPayloadFiles(const CString& folder, const std::uint8_t* data, st
 // Locates the payload in the executable's resources: FindResourceA, LoadResource,
 // LockResource and SizeofResource on the process's own module. False when it is missing.
 bool FindPayload(const std::uint8_t*& data, std::size_t& size);
+
+} // namespace payload

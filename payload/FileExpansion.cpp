@@ -7,6 +7,8 @@
 
 #include "Szdd.h"
 
+namespace payload {
+
 const char kTempFileName[] = "krz.tmp";
 
 void RemoveFile(const CString& path) {
@@ -270,3 +272,5 @@ Expansion ExpandEntry(const ExpansionRun& run, const payload::Entry& entry, cons
     const CString target = run.folder + "\\" + name;
     return run.staged ? InstallByRename(run, target, count) : InstallInPlace(run, target, count);
 }
+
+} // namespace payload

@@ -9,6 +9,8 @@
 #include "CString.h"
 #include "PayloadLayout.h"
 
+namespace payload {
+
 // How an expansion ended. The installer tells the user of each failure (app/InstallFiles.h).
 enum class Expansion {
     done,
@@ -59,3 +61,5 @@ std::time_t MakeFixedTimeStamp();
 // nothing outside the folder is written, stamped or deleted, and a second installer working
 // in the same folder fails instead of handing its bytes to this one.
 Expansion ExpandEntry(const ExpansionRun& run, const payload::Entry& entry, const char* name);
+
+} // namespace payload

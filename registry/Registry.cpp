@@ -10,6 +10,8 @@
 #include <cstring>
 #include <vector>
 
+namespace registry {
+
 namespace {
 
 // The application path entry's subkey and the last component of its default value. The
@@ -123,3 +125,5 @@ ShellFolders ReadShellFolders() {
     folders.programs = QueryFolder(chain.LastKey(), "Programs");
     return folders;
 }
+
+} // namespace registry

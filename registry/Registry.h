@@ -11,6 +11,8 @@
 
 #include "CString.h"
 
+namespace registry {
+
 // The "Path" value of the application path entry, or the empty text.
 CString ReadPreviousInstallFolder();
 
@@ -35,3 +37,5 @@ ShellFolders ReadShellFolders();
 // Sets `specialBuild` to the trimmed "SpecialBuild" string of the executable's own version
 // resource (US English, Unicode table); leaves it unchanged when there is no version resource.
 void ReadSpecialBuild(CString& specialBuild);
+
+} // namespace registry

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace selectpath {
+
 namespace {
 
 // A directory listing's search handle, closed by the operation that opened it.
@@ -136,3 +138,5 @@ std::vector<std::size_t> InsertionOrder(const std::vector<Subfolder>& subfolders
     });
     return order;
 }
+
+} // namespace selectpath

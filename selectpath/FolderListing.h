@@ -11,6 +11,8 @@
 
 #include "CString.h"
 
+namespace selectpath {
+
 // A directory that is not "." or ".." and not a system folder; hidden folders count.
 bool IsListableSubfolder(const WIN32_FIND_DATAA& entry);
 
@@ -34,3 +36,5 @@ bool ListSubfolders(const CString& folder, std::vector<Subfolder>& subfolders);
 // listing order, so that names the control finds equal reach it as they would in listing order,
 // and it arranges them as it would then; the control still decides every other position.
 std::vector<std::size_t> InsertionOrder(const std::vector<Subfolder>& subfolders);
+
+} // namespace selectpath

@@ -158,8 +158,8 @@ void CSelectPathDlg::ListChildren(HTREEITEM item, Listing* record) {
         record->children.clear();
     }
     const CString path = ItemPath(item);
-    std::vector<Subfolder> subfolders;
-    if (!ListSubfolders(path, subfolders)) {
+    std::vector<selectpath::Subfolder> subfolders;
+    if (!selectpath::ListSubfolders(path, subfolders)) {
         // The item keeps no children: it loses its expand button until the next opening.
         CString message;
         message.Format("Error Drive: %s\r\nCorrect and try again", path.Left(2).GetString());
@@ -170,7 +170,7 @@ void CSelectPathDlg::ListChildren(HTREEITEM item, Listing* record) {
         record->children.reserve(subfolders.size());
     // The control sorts each folder into place (TVI_SORT); the order it gets them in only
     // spares it the walk along the siblings. Each placeholder follows its folder at once.
-    for (const std::size_t i : InsertionOrder(subfolders)) {
+    for (const std::size_t i : selectpath::InsertionOrder(subfolders)) {
         const HTREEITEM folder = m_folderTree.InsertItem(subfolders[i].name, kClosedFolder,
                                                          kClosedFolder, item, TVI_SORT);
         // A folder the control could not take gets no placeholder, which would go to the top.

@@ -60,7 +60,11 @@ HRESULT CShortcutWriter::Save(const CString& linkFile) {
     return m_file->Save(path, TRUE);
 }
 
+namespace shell {
+
 HRESULT CreateShortcut(CString target, CString linkFile, CString description) {
     CShortcutWriter writer(std::move(target), std::move(description));
     return writer.Save(linkFile);
 }
+
+} // namespace shell

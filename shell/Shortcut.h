@@ -32,6 +32,10 @@ private:
     IPersistFile* m_file = nullptr;
 };
 
+namespace shell {
+
 // Writes the shortcut file `linkFile` that starts `target` and carries `description`.
 // Returns the COM status: negative on failure.
 HRESULT CreateShortcut(CString target, CString linkFile, CString description);
+
+} // namespace shell

@@ -27,7 +27,7 @@
 namespace {
 
 int CreateShellLink() {
-    const HMODULE ole32 = LoadSystemLibrary("ole32.dll");
+    const HMODULE ole32 = AfxLoadSystemLibrary("ole32.dll");
     if (!ole32)
         return 2;
     using Initialize = HRESULT(WINAPI*)(LPVOID);

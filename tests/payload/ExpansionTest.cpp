@@ -11,7 +11,7 @@
 namespace {
 
 bool Expand(const ScratchFolder& folder, const Bytes& p) {
-    return ExpandPayload(folder.Path(), p.data(), p.size());
+    return app::ExpandPayload(folder.Path(), p.data(), p.size());
 }
 
 void SetSize(Bytes& file, std::uint32_t size) {
@@ -33,7 +33,7 @@ TEST(Expansion, SampleFilesExpandToTheirExactContents) {
 TEST(Expansion, ExactlyTwoMillionBytesFit) {
     ScratchFolder folder;
     MessageLog log;
-    const Bytes big = Synthetic(kExpansionBufferSize, 9);
+    const Bytes big = Synthetic(payload::kExpansionBufferSize, 9);
     EXPECT_TRUE(Expand(folder, PayloadOf({big})));
     EXPECT_EQ(log.Boxes(), MessageLog::None());
     EXPECT_EQ(ReadBytes(folder / "KRZ.exe"), big);
@@ -60,7 +60,7 @@ const CorruptCase kCorrupt[] = {
      }},
     // LZ32 would fill the buffer and report a full one, silently cutting the file.
     {"more than 2,000,000 bytes",
-     [] { return Compressed(Synthetic(kExpansionBufferSize + 1, 6)); }},
+     [] { return Compressed(Synthetic(payload::kExpansionBufferSize + 1, 6)); }},
     {"not a compressed file",
      [] {
          Bytes f = Compressed(Synthetic(200, 5));
@@ -143,7 +143,7 @@ TEST(Expansion, DeepestAcceptedFolderInstalls) {
     ASSERT_GT((folder + "\\krz.tmp").GetLength(), 127) << "beyond what OFSTRUCT holds";
     MessageLog log;
     const Bytes p = PayloadOf(SmallFiles());
-    EXPECT_TRUE(ExpandPayload(folder, p.data(), p.size()));
+    EXPECT_TRUE(app::ExpandPayload(folder, p.data(), p.size()));
     EXPECT_EQ(log.Boxes(), MessageLog::None());
     ExpectInstalled(folder, SmallFiles(), 4);
 }

@@ -74,7 +74,7 @@ TEST_F(FullDisk, AtTheTemporaryFile) {
     const Bytes old(100, 0x0D);
     WriteBytes(m_folder / "KRZ.exe", old);
     LeaveFree(Pages(p.size() / 2));
-    EXPECT_FALSE(ExpandPayload(m_folder.Path(), p.data(), p.size()));
+    EXPECT_FALSE(app::ExpandPayload(m_folder.Path(), p.data(), p.size()));
     EXPECT_EQ(m_log.Boxes(), MessageLog::One("Disk full\r\nCorrect and retry"));
     EXPECT_FALSE(Exists(m_folder / "krz.tmp"));
     EXPECT_EQ(ReadBytes(m_folder / "KRZ.exe"), old);
@@ -86,13 +86,13 @@ TEST_F(FullDisk, AtTheTargetAndThenRetried) {
     const Bytes old(100, 0x0D);
     WriteBytes(m_folder / "KRZ.exe", old);
     LeaveFree(Pages(p.size()) + Pages(Entry().size() / 2));
-    EXPECT_FALSE(ExpandPayload(m_folder.Path(), p.data(), p.size()));
+    EXPECT_FALSE(app::ExpandPayload(m_folder.Path(), p.data(), p.size()));
     EXPECT_EQ(m_log.Boxes(), MessageLog::One("Disk full\r\nCorrect and retry"));
     EXPECT_FALSE(Exists(m_folder / "krz.tmp"));
     EXPECT_EQ(ReadBytes(m_folder / "KRZ.exe"), old);
 
     FreeAll(); // space made, the same run again completes
-    EXPECT_TRUE(ExpandPayload(m_folder.Path(), p.data(), p.size()));
+    EXPECT_TRUE(app::ExpandPayload(m_folder.Path(), p.data(), p.size()));
     EXPECT_EQ(ReadBytes(m_folder / "KRZ.exe"), Entry());
 }
 
@@ -114,7 +114,7 @@ TEST_F(FullDisk, NoFileCanBeCreated) {
     ASSERT_LT(taken.size(), 1000u) << "the drive's inodes did not run out";
 
     const Bytes p = PayloadOf({Entry()});
-    EXPECT_FALSE(ExpandPayload(m_folder.Path(), p.data(), p.size()));
+    EXPECT_FALSE(app::ExpandPayload(m_folder.Path(), p.data(), p.size()));
     EXPECT_EQ(m_log.Boxes(), MessageLog::One("No space on disk"));
     EXPECT_FALSE(Exists(m_folder / "krz.tmp"));
     EXPECT_FALSE(Exists(m_folder / "KRZ.exe"));

@@ -82,7 +82,7 @@ TEST(PayloadWalk, ExpandsEntriesInOrderAndStopsWhereThePayloadSays) {
         MessageLog log;
         const Bytes p = c.payload();
         // A copy of exactly the payload's bytes: reading past them would be caught.
-        EXPECT_EQ(ExpandPayload(folder.Path(), p.data(), p.size()), c.succeeds);
+        EXPECT_EQ(app::ExpandPayload(folder.Path(), p.data(), p.size()), c.succeeds);
         EXPECT_EQ(log.Boxes(),
                   c.succeeds ? MessageLog::None() : MessageLog::One("Error in installation"));
         ExpectInstalled(folder.Path(), SmallFiles(), c.installed);
@@ -93,10 +93,10 @@ TEST(PayloadWalk, ExpandsEntriesInOrderAndStopsWhereThePayloadSays) {
 TEST(PayloadWalk, MissingPayloadResourceExpandsNothing) {
     const std::uint8_t* data = nullptr;
     std::size_t size = 0;
-    ASSERT_FALSE(FindPayload(data, size)) << "this test program carries no payload";
+    ASSERT_FALSE(payload::FindPayload(data, size)) << "this test program carries no payload";
     ScratchFolder folder;
     MessageLog log;
-    EXPECT_FALSE(ExpandPayload(folder.Path()));
+    EXPECT_FALSE(app::ExpandPayload(folder.Path()));
     EXPECT_EQ(log.Boxes(), MessageLog::One("Error in installation"));
     ExpectInstalled(folder.Path(), {}, 0);
     EXPECT_FALSE(Exists(folder / "krz.tmp"));

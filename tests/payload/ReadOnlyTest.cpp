@@ -33,7 +33,7 @@ TEST(ReadOnly, ReadOnlyTemporaryFileIsAFileError) {
 
     MessageLog log;
     const Bytes p = PayloadOf(SmallFiles());
-    EXPECT_FALSE(ExpandPayload(folder.Path(), p.data(), p.size()));
+    EXPECT_FALSE(app::ExpandPayload(folder.Path(), p.data(), p.size()));
     EXPECT_EQ(log.Boxes(), MessageLog::One("File Error"));
     EXPECT_EQ(ReadBytes(temp), stale);
     EXPECT_TRUE(GetFileAttributesA(temp) & FILE_ATTRIBUTE_READONLY);

@@ -26,7 +26,7 @@ TEST(TimeStamp, FilesShowTheFixedLocalTimeAndKeepTheirAccessTimeInWholeSeconds) 
     const Bytes p = PayloadOf(SmallFiles());
     FILETIME before, after;
     GetSystemTimeAsFileTime(&before);
-    ASSERT_TRUE(ExpandPayload(folder.Path(), p.data(), p.size()));
+    ASSERT_TRUE(app::ExpandPayload(folder.Path(), p.data(), p.size()));
     GetSystemTimeAsFileTime(&after);
 
     char zone[64] = "";

@@ -37,5 +37,5 @@ int main(int argc, char** argv) {
         return 2;
     }
     AfxSetMessageBoxHook(PrintMessage);
-    return ExpandPayload(argv[1]) ? 0 : 1;
+    return app::ExpandPayload(argv[1]) ? 0 : 1;
 }

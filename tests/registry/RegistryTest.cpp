@@ -68,8 +68,8 @@ TEST_F(RegistryTest, WritersOnACleanSystem) {
         DeleteTree(kAppPathEntry);
         DeleteTree(kUninstallEntry);
         CString specialBuild;
-        WriteAppPathEntry(c.folder, specialBuild);
-        WriteUninstallEntry(c.folder);
+        registry::WriteAppPathEntry(c.folder, specialBuild);
+        registry::WriteUninstallEntry(c.folder);
 
         ExpectText(kAppPathEntry, "", std::string(c.folder) + "\\KRZ.EXE");
         ExpectText(kAppPathEntry, "Path", c.folder);
@@ -91,8 +91,8 @@ TEST_F(RegistryTest, ReinstallReplacesOurValuesAndKeepsOthers) {
     Put(kUninstallEntry, "Publisher", REG_SZ, Sz("Someone"));
 
     CString specialBuild;
-    WriteAppPathEntry("D:\\Tools", specialBuild);
-    WriteUninstallEntry("D:\\Tools");
+    registry::WriteAppPathEntry("D:\\Tools", specialBuild);
+    registry::WriteUninstallEntry("D:\\Tools");
 
     ExpectText(kAppPathEntry, "", "D:\\Tools\\KRZ.EXE");
     ExpectText(kAppPathEntry, "Path", "D:\\Tools");
@@ -113,19 +113,19 @@ TEST_F(RegistryTest, AMissingParentKeySkipsOnlyThatEntry) {
     {
         MovedAside appPaths(kAppPaths);
         CString specialBuild;
-        WriteAppPathEntry("D:\\Tools", specialBuild);
-        WriteUninstallEntry("D:\\Tools");
+        registry::WriteAppPathEntry("D:\\Tools", specialBuild);
+        registry::WriteUninstallEntry("D:\\Tools");
         EXPECT_FALSE(KeyExists(kAppPaths));
         ExpectText(kUninstallEntry, "UninstallString", "D:\\Tools\\Uninstall.exe");
-        EXPECT_TRUE(ReadPreviousInstallFolder().IsEmpty());
+        EXPECT_TRUE(registry::ReadPreviousInstallFolder().IsEmpty());
     }
     EXPECT_TRUE(KeyExists(kAppPaths)); // put back
     DeleteTree(kUninstallEntry);
     {
         MovedAside uninstall(kUninstall);
         CString specialBuild;
-        WriteAppPathEntry("D:\\Tools", specialBuild);
-        WriteUninstallEntry("D:\\Tools");
+        registry::WriteAppPathEntry("D:\\Tools", specialBuild);
+        registry::WriteUninstallEntry("D:\\Tools");
         EXPECT_FALSE(KeyExists(kUninstall));
         ExpectText(kAppPathEntry, "Path", "D:\\Tools");
     }
@@ -134,8 +134,9 @@ TEST_F(RegistryTest, AMissingParentKeySkipsOnlyThatEntry) {
 
 TEST_F(RegistryTest, ReaderReturnsWhatTheWriterRecorded) {
     CString specialBuild;
-    WriteAppPathEntry("C:\\Program Files\\Tessarin Software\\Quorbelix", specialBuild);
-    EXPECT_EQ(ReadPreviousInstallFolder(), "C:\\Program Files\\Tessarin Software\\Quorbelix");
+    registry::WriteAppPathEntry("C:\\Program Files\\Tessarin Software\\Quorbelix", specialBuild);
+    EXPECT_EQ(registry::ReadPreviousInstallFolder(),
+              "C:\\Program Files\\Tessarin Software\\Quorbelix");
 }
 
 TEST_F(RegistryTest, ReaderTakesAtMost260Characters) {
@@ -161,23 +162,23 @@ TEST_F(RegistryTest, ReaderTakesAtMost260Characters) {
         SCOPED_TRACE(c.data.size());
         DeleteTree(kAppPathEntry);
         Put(kAppPathEntry, "Path", c.type, c.data);
-        const CString folder = ReadPreviousInstallFolder();
+        const CString folder = registry::ReadPreviousInstallFolder();
         EXPECT_EQ(std::string(folder.GetString(), std::size_t(folder.GetLength())), c.expected);
     }
 }
 
 TEST_F(RegistryTest, ReaderChangesNothing) {
     // No subkey: it stays missing.
-    EXPECT_TRUE(ReadPreviousInstallFolder().IsEmpty());
+    EXPECT_TRUE(registry::ReadPreviousInstallFolder().IsEmpty());
     EXPECT_FALSE(KeyExists(kAppPathEntry));
     // A subkey without "Path".
     Put(kAppPathEntry, "", REG_SZ, Sz("D:\\Tools\\KRZ.EXE"));
-    EXPECT_TRUE(ReadPreviousInstallFolder().IsEmpty());
+    EXPECT_TRUE(registry::ReadPreviousInstallFolder().IsEmpty());
     EXPECT_EQ(ValueCount(kAppPathEntry), 1);
     EXPECT_FALSE(Read(kAppPathEntry, "Path"));
     // No "App Paths" at all.
     MovedAside appPaths(kAppPaths);
-    EXPECT_TRUE(ReadPreviousInstallFolder().IsEmpty());
+    EXPECT_TRUE(registry::ReadPreviousInstallFolder().IsEmpty());
     EXPECT_FALSE(KeyExists(kAppPaths));
 }
 

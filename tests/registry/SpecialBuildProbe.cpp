@@ -6,6 +6,6 @@ int main(int argc, char** argv) {
     if (argc != 3)
         return 2;
     CString specialBuild(argv[2]);
-    WriteAppPathEntry(argv[1], specialBuild);
+    registry::WriteAppPathEntry(argv[1], specialBuild);
     return 0;
 }

@@ -34,11 +34,11 @@ protected:
 // empty: whatever the text held before, the entry records the single NUL.
 TEST_F(SpecialBuildTest, InstallersOwnResourceGivesTheEmptyText) {
     CString specialBuild("stale");
-    ReadSpecialBuild(specialBuild);
+    registry::ReadSpecialBuild(specialBuild);
     EXPECT_EQ(specialBuild, "");
 
     specialBuild = "stale";
-    WriteAppPathEntry("D:\\Tools", specialBuild);
+    registry::WriteAppPathEntry("D:\\Tools", specialBuild);
     EXPECT_EQ(specialBuild, "");
     EXPECT_EQ(Recorded("SpecialBuild"), std::string(1, '\0'));
 }

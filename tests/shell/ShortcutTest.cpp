@@ -46,8 +46,8 @@ protected:
 TEST_F(ShortcutTest, DesktopAndProgramsLinksCarryTargetAndDescriptionOnly) {
     const std::string desktop = root_ + "\\Desktop\\KRZ.lnk";
     const std::string programs = root_ + "\\Programs\\KRZ.lnk";
-    EXPECT_EQ(CreateShortcut(target_.c_str(), desktop.c_str(), "Quorbelix"), S_OK);
-    EXPECT_EQ(CreateShortcut(target_.c_str(), programs.c_str(), "Quorbelix"), S_OK);
+    EXPECT_EQ(shell::CreateShortcut(target_.c_str(), desktop.c_str(), "Quorbelix"), S_OK);
+    EXPECT_EQ(shell::CreateShortcut(target_.c_str(), programs.c_str(), "Quorbelix"), S_OK);
     for (const std::string& file : {desktop, programs}) {
         SCOPED_TRACE(file);
         const std::optional<ui::Shortcut> link = ui::ReadShortcut(file);
@@ -66,9 +66,9 @@ TEST_F(ShortcutTest, DesktopAndProgramsLinksCarryTargetAndDescriptionOnly) {
 TEST_F(ShortcutTest, AMissingFolderWritesNothingAndTheNextLinkIsWritten) {
     const std::string missing = root_ + "\\No Desktop\\KRZ.lnk";
     const std::string programs = root_ + "\\Programs\\KRZ.lnk";
-    EXPECT_TRUE(FAILED(CreateShortcut(target_.c_str(), missing.c_str(), "Quorbelix")));
+    EXPECT_TRUE(FAILED(shell::CreateShortcut(target_.c_str(), missing.c_str(), "Quorbelix")));
     EXPECT_FALSE(FileExists(root_ + "\\No Desktop"));
-    EXPECT_EQ(CreateShortcut(target_.c_str(), programs.c_str(), "Quorbelix"), S_OK);
+    EXPECT_EQ(shell::CreateShortcut(target_.c_str(), programs.c_str(), "Quorbelix"), S_OK);
     EXPECT_EQ(ui::ReadShortcut(programs).value_or(ui::Shortcut()).path, target_);
 }
 
@@ -77,8 +77,8 @@ TEST_F(ShortcutTest, AMissingFolderWritesNothingAndTheNextLinkIsWritten) {
 TEST_F(ShortcutTest, OneWriterWritesWhatSeparateCallsWrite) {
     const std::string desktop = root_ + "\\Desktop\\KRZ.lnk";
     const std::string programs = root_ + "\\Programs\\KRZ.lnk";
-    ASSERT_EQ(CreateShortcut(target_.c_str(), desktop.c_str(), "Quorbelix"), S_OK);
-    ASSERT_EQ(CreateShortcut(target_.c_str(), programs.c_str(), "Quorbelix"), S_OK);
+    ASSERT_EQ(shell::CreateShortcut(target_.c_str(), desktop.c_str(), "Quorbelix"), S_OK);
+    ASSERT_EQ(shell::CreateShortcut(target_.c_str(), programs.c_str(), "Quorbelix"), S_OK);
     const std::string separate[] = {ui::ReadFileBytes(desktop), ui::ReadFileBytes(programs)};
     ASSERT_TRUE(DeleteFileA(desktop.c_str()) && DeleteFileA(programs.c_str()));
     {
@@ -102,7 +102,7 @@ TEST_F(ShortcutTest, LinkPathLimit) {
     };
     const std::string fits = linkOfLength(259);
     ASSERT_EQ(fits.size(), 259u);
-    EXPECT_EQ(CreateShortcut(target_.c_str(), fits.c_str(), "Quorbelix"), S_OK);
+    EXPECT_EQ(shell::CreateShortcut(target_.c_str(), fits.c_str(), "Quorbelix"), S_OK);
     EXPECT_TRUE(FileExists(fits));
     EXPECT_EQ(ui::ReadShortcut(fits).value_or(ui::Shortcut()).path, target_);
     ASSERT_TRUE(DeleteFileA(fits.c_str()));
@@ -111,7 +111,7 @@ TEST_F(ShortcutTest, LinkPathLimit) {
         SCOPED_TRACE(length);
         const std::string tooLong = linkOfLength(length);
         SetLastError(0xdeadbeef);
-        EXPECT_EQ(CreateShortcut(target_.c_str(), tooLong.c_str(), "Quorbelix"),
+        EXPECT_EQ(shell::CreateShortcut(target_.c_str(), tooLong.c_str(), "Quorbelix"),
                   HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
         EXPECT_FALSE(FileExists(tooLong));
         EXPECT_FALSE(FileExists(tooLong.substr(0, 259)));

@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
         return 3;
     CloseHandle(file);
     CoInitialize(nullptr);
-    const HRESULT status = CreateShortcut(argv[1], argv[2], argv[3]);
+    const HRESULT status = shell::CreateShortcut(argv[1], argv[2], argv[3]);
     CoUninitialize();
     std::printf("CreateShortcut: 0x%08lx\n", static_cast<unsigned long>(status));
     return FAILED(status) ? 1 : 0;
