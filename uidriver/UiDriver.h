@@ -4,6 +4,7 @@
 // scenario, and what to know of Wine while doing it: README.md in this folder.
 #pragma once
 
+#include "DialogTemplate.h"
 #include "MachineState.h"
 #include "MessageBox.h"
 #include "Process.h"

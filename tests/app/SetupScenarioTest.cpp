@@ -6,6 +6,7 @@
 #include "InstallerKeys.h"
 #include "UiDriver.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -107,39 +108,36 @@ TEST_F(SetupScenario, DialogAsTheUserSeesIt) {
     EXPECT_TRUE(dialog.ExStyle() & WS_EX_APPWINDOW);
 
     EXPECT_TRUE(dialog.HasStyle(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME));
+    // The layout is the template's (102), read from the installer's file, in pixels of its font.
+    const ui::DialogTemplate setupDialog = ui::ReadDialogTemplate(folder_ / "krzsetup.exe", 102);
     const SIZE client = dialog.ClientSize();
-    const RECT size = ui::DialogUnitsToPixels(0, 0, 268, 118, "MS Sans Serif", 8);
+    const RECT size = setupDialog.Pixels(0, 0, setupDialog.cx, setupDialog.cy);
     EXPECT_EQ(client.cx, size.right);
     EXPECT_EQ(client.cy, size.bottom);
 
-    struct Control {
-        int id;
-        const char* className;
-        int x, y, cx, cy;
-        LONG styles; // all of these set
-        LONG kind;   // the low four style bits
-    };
-    const Control controls[] = {
-        {IDOK, "Button", 217, 103, 50, 14, WS_TABSTOP | WS_VISIBLE, BS_DEFPUSHBUTTON},
-        {IDCANCEL, "Button", 162, 103, 50, 14, WS_TABSTOP | WS_VISIBLE, BS_PUSHBUTTON},
-        // Its border shows as a sunken edge (the edit control's own doing).
-        {1001, "Edit", 2, 12, 241, 14, WS_TABSTOP | WS_VISIBLE | ES_AUTOHSCROLL, ES_LEFT},
-        {1002, "Static", 3, 36, 261, 58, WS_GROUP | WS_VISIBLE, SS_LEFT},
-        {1003, "Static", 3, 1, 40, 8, WS_GROUP | WS_VISIBLE, SS_LEFT},
-    };
-    for (const Control& c : controls) {
+    std::vector<int> ids, templateIds = {1000}; // the browse button is not in the template
+    for (const ui::Window& child : dialog.Children())
+        ids.push_back(child.Id());
+    for (const ui::DialogControl& c : setupDialog.controls) {
+        templateIds.push_back(c.id);
+        if (c.id == 1000)
+            continue; // the placeholder: below
         SCOPED_TRACE(c.id);
         const ui::Window control = dialog.Item(c.id);
-        EXPECT_STRCASEEQ(control.ClassName().c_str(), c.className);
-        const RECT expected = ui::DialogUnitsToPixels(c.x, c.y, c.cx, c.cy, "MS Sans Serif", 8);
+        EXPECT_STRCASEEQ(control.ClassName().c_str(), c.className.c_str());
+        const RECT expected = setupDialog.Pixels(c);
         const RECT actual = control.Rect();
         EXPECT_EQ(actual.left, expected.left);
         EXPECT_EQ(actual.top, expected.top);
         EXPECT_EQ(actual.right, expected.right);
         EXPECT_EQ(actual.bottom, expected.bottom);
-        EXPECT_TRUE(control.HasStyle(c.styles));
-        EXPECT_EQ(control.Style() & 0xF, c.kind);
+        // The edit's border shows as a sunken edge (the edit control's own doing).
+        EXPECT_TRUE(control.HasStyle((c.style | WS_VISIBLE) & ~(c.id == 1001 ? WS_BORDER : 0)));
+        EXPECT_EQ(control.Style() & 0xF, LONG(c.style & 0xF));
     }
+    std::sort(ids.begin(), ids.end());
+    std::sort(templateIds.begin(), templateIds.end());
+    EXPECT_EQ(ids, templateIds);
     EXPECT_TRUE(dialog.Item(1001).ExStyle() & WS_EX_CLIENTEDGE);
 
     // Two controls have id 1000: the hidden, disabled placeholder of the template and the
@@ -150,10 +148,11 @@ TEST_F(SetupScenario, DialogAsTheUserSeesIt) {
             (child.Visible() ? browse : placeholder) = child;
     }
     ASSERT_TRUE(placeholder && browse);
-    EXPECT_TRUE(placeholder.HasStyle(WS_TABSTOP | WS_DISABLED | BS_FLAT));
+    const ui::DialogControl& placeholderTemplate = setupDialog.Control(1000);
+    EXPECT_TRUE(placeholder.HasStyle(placeholderTemplate.style)); // disabled, flat
     EXPECT_TRUE(browse.Enabled());
     const RECT hidden = placeholder.Rect();
-    const RECT template1000 = ui::DialogUnitsToPixels(245, 11, 22, 16, "MS Sans Serif", 8);
+    const RECT template1000 = setupDialog.Pixels(placeholderTemplate);
     EXPECT_EQ(hidden.left, template1000.left);
     EXPECT_EQ(hidden.bottom, template1000.bottom);
     RECT expected = template1000;

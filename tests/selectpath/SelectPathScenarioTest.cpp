@@ -162,39 +162,29 @@ TEST_F(SelectPath, OpensOnAnExistingFolderLaidOutAsItsTemplateAndGivesTheFolderB
         EXPECT_NEAR(inner.left + inner.right, outer.left + outer.right, 1);
         EXPECT_NEAR(inner.top + inner.bottom, outer.top + outer.bottom, 1);
     }
-    const RECT size = ui::DialogUnitsToPixels(0, 0, 233, 183, "MS Sans Serif", 8);
+    // The layout is the template's (149), read from the installer's file, in pixels of its font.
+    const ui::DialogTemplate selectPath =
+        ui::ReadDialogTemplate(ui::ProgramFolder() + "..\\app\\krzsetup.exe", 149);
+    const RECT size = selectPath.Pixels(0, 0, selectPath.cx, selectPath.cy);
     EXPECT_EQ(pick_.ClientSize().cx, size.right);
     EXPECT_EQ(pick_.ClientSize().cy, size.bottom);
-    struct Control {
-        int id;
-        const char* className;
-        int x, y, cx, cy;
-        LONG styles; // all of these set
-    };
-    // The borders of the tree and of the edit show as sunken edges (the controls' own doing).
-    const Control controls[] = {
-        {IDOK, "Button", 177, 167, 50, 14, BS_DEFPUSHBUTTON | WS_TABSTOP},
-        {IDCANCEL, "Button", 118, 167, 50, 14, WS_TABSTOP},
-        {1013, "SysTreeView32", 4, 17, 223, 146,
-         TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_DISABLEDRAGDROP | TVS_SHOWSELALWAYS |
-             WS_TABSTOP},
-        {1061, "Static", 3, 3, 26, 8, WS_GROUP},
-        {1028, "Static", 30, 1, 197, 14, SS_CENTERIMAGE | WS_GROUP},
-        {1001, "Edit", 5, 166, 108, 14, ES_READONLY | WS_TABSTOP},
-    };
-    std::vector<int> order; // template order is tab order
+    std::vector<int> order, templateOrder; // template order is tab order
     for (const ui::Window& child : pick_.Children())
         order.push_back(child.Id());
-    EXPECT_EQ(order, (std::vector<int>{IDOK, IDCANCEL, 1013, 1061, 1028, 1001}));
-    for (const Control& c : controls) {
+    for (const ui::DialogControl& c : selectPath.controls) {
         SCOPED_TRACE(c.id);
+        templateOrder.push_back(c.id);
         const ui::Window control = pick_.Item(c.id);
-        EXPECT_STRCASEEQ(control.ClassName().c_str(), c.className);
-        const RECT expected = ui::DialogUnitsToPixels(c.x, c.y, c.cx, c.cy, "MS Sans Serif", 8);
+        EXPECT_STRCASEEQ(control.ClassName().c_str(), c.className.c_str());
+        const RECT expected = selectPath.Pixels(c);
         const RECT actual = control.Rect();
         EXPECT_TRUE(EqualRect(&actual, &expected));
-        EXPECT_TRUE(control.HasStyle(c.styles | WS_VISIBLE));
+        // The tree's border shows as a sunken edge (the control's own doing).
+        EXPECT_TRUE(control.HasStyle((c.style | WS_VISIBLE) & ~(c.id == 1013 ? WS_BORDER : 0)));
     }
+    EXPECT_EQ(order, templateOrder);
+    // The dialog gives its tree these when it starts.
+    EXPECT_TRUE(pick_.Item(1013).HasStyle(TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT));
     EXPECT_EQ(pick_.Item(IDOK).Text(), "OK");
     EXPECT_EQ(pick_.Item(IDCANCEL).Text(), "Cancel");
     EXPECT_EQ(pick_.Item(1061).Text(), "Folder:");

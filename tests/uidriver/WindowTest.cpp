@@ -33,20 +33,53 @@ TEST_F(WindowScenario, ReadsStylesAndRectanglesInDialogUnits) {
     EXPECT_TRUE(Item(IDC_BROWSE).HasStyle(BS_ICON));
     EXPECT_TRUE(dialog_.ExStyle() & WS_EX_APPWINDOW);
 
-    struct Case {
-        int id, left, top, width, height;
-    };
-    for (const Case& c : {Case{IDC_PATH, 2, 12, 241, 14}, Case{IDC_BROWSE, 245, 11, 22, 16},
-                          Case{IDOK, 217, 103, 50, 14}, Case{IDC_HIDDEN, 138, 80, 40, 14}}) {
+    // The template, read from the fixture's file, is the dialog the dialog manager made of it:
+    // each control where the template puts it, in pixels of the template's font.
+    const ui::DialogTemplate fixture = ui::ReadDialogTemplate(FixturePath(), IDD_FIXTURE);
+    std::vector<int> ids, templateIds;
+    for (const ui::Window& child : dialog_.Children())
+        ids.push_back(child.Id());
+    for (const ui::DialogControl& c : fixture.controls) {
         SCOPED_TRACE(c.id);
-        const RECT expected =
-            ui::DialogUnitsToPixels(c.left, c.top, c.width, c.height, "MS Sans Serif", 8);
-        const RECT actual = Item(c.id).Rect();
+        templateIds.push_back(c.id);
+        const ui::Window control = Item(c.id);
+        EXPECT_STRCASEEQ(control.ClassName().c_str(), c.className.c_str());
+        const RECT expected = fixture.Pixels(c);
+        const RECT actual = control.Rect();
         EXPECT_EQ(actual.left, expected.left);
         EXPECT_EQ(actual.top, expected.top);
         EXPECT_EQ(actual.right, expected.right);
         EXPECT_EQ(actual.bottom, expected.bottom);
+        EXPECT_TRUE(control.HasStyle(c.style & ~(c.id == IDC_PATH ? WS_BORDER : 0)));
+        EXPECT_EQ(control.ExStyle() & c.exStyle, c.exStyle);
+        if (c.className == "Button") {
+            EXPECT_EQ(control.Text(), c.text);
+        }
     }
+    EXPECT_EQ(ids, templateIds);
+    EXPECT_TRUE(dialog_.HasStyle(fixture.style));
+    EXPECT_EQ(dialog_.ExStyle() & fixture.exStyle, fixture.exStyle);
+    const RECT size = fixture.Pixels(0, 0, fixture.cx, fixture.cy);
+    EXPECT_EQ(dialog_.ClientSize().cx, size.right);
+    EXPECT_EQ(dialog_.ClientSize().cy, size.bottom);
+}
+
+TEST(DialogTemplate, OneCutShortOrOfTheOlderFormFailsInsteadOfBeingReadPastItsEnd) {
+    const HMODULE module = LoadLibraryExA(FixturePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr);
+    const HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(IDD_FIXTURE), RT_DIALOG);
+    ASSERT_NE(resource, nullptr);
+    const auto* data = static_cast<const char*>(LockResource(LoadResource(module, resource)));
+    const std::vector<char> bytes(data, data + SizeofResource(module, resource));
+    FreeLibrary(module);
+    EXPECT_NO_THROW(ui::ParseDialogTemplate(bytes.data(), bytes.size()));
+    for (size_t size = 0; size < bytes.size(); ++size) {
+        const std::vector<char> cut(bytes.begin(), bytes.begin() + std::ptrdiff_t(size));
+        EXPECT_THROW(ui::ParseDialogTemplate(cut.data(), cut.size()), ui::Failure) << size;
+    }
+    // DIALOG rather than DIALOGEX: a style, no signature.
+    const WORD older[] = {LOWORD(WS_POPUP), HIWORD(WS_POPUP), 0, 0, 0, 0, 0, 100, 50, 0, 0, 0};
+    EXPECT_THROW(ui::ParseDialogTemplate(older, sizeof older), ui::Failure);
 }
 
 TEST_F(WindowScenario, ClicksReachTheDialog) {
