@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -110,3 +111,12 @@ RECT DialogUnitsToPixels(int left, int top, int width, int height, const char* f
 LRESULT SendTo(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, const Where& where);
 
 } // namespace ui
+
+// Rectangles compare by their four edges and print as "{left, top, right, bottom}", so that a
+// test's EXPECT_EQ on two of them names the edges that differ.
+inline bool operator==(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+inline void PrintTo(const RECT& r, std::ostream* out) {
+    *out << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}

@@ -127,10 +127,7 @@ TEST_F(SetupScenario, DialogAsTheUserSeesIt) {
         EXPECT_STRCASEEQ(control.ClassName().c_str(), c.className.c_str());
         const RECT expected = setupDialog.Pixels(c);
         const RECT actual = control.Rect();
-        EXPECT_EQ(actual.left, expected.left);
-        EXPECT_EQ(actual.top, expected.top);
-        EXPECT_EQ(actual.right, expected.right);
-        EXPECT_EQ(actual.bottom, expected.bottom);
+        EXPECT_EQ(actual, expected);
         // The edit's border shows as a sunken edge (the edit control's own doing).
         EXPECT_TRUE(control.HasStyle((c.style | WS_VISIBLE) & ~(c.id == 1001 ? WS_BORDER : 0)));
         EXPECT_EQ(control.Style() & 0xF, LONG(c.style & 0xF));
@@ -158,10 +155,7 @@ TEST_F(SetupScenario, DialogAsTheUserSeesIt) {
     RECT expected = template1000;
     InflateRect(&expected, 2, 4);
     const RECT actual = browse.Rect();
-    EXPECT_EQ(actual.left, expected.left);
-    EXPECT_EQ(actual.top, expected.top);
-    EXPECT_EQ(actual.right, expected.right);
-    EXPECT_EQ(actual.bottom, expected.bottom);
+    EXPECT_EQ(actual, expected);
     EXPECT_TRUE(browse.HasStyle(BS_ICON));
     const HMODULE installer =
         LoadLibraryExA((folder_ / "krzsetup.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);

@@ -178,7 +178,7 @@ TEST_F(SelectPath, OpensOnAnExistingFolderLaidOutAsItsTemplateAndGivesTheFolderB
         EXPECT_STRCASEEQ(control.ClassName().c_str(), c.className.c_str());
         const RECT expected = selectPath.Pixels(c);
         const RECT actual = control.Rect();
-        EXPECT_TRUE(EqualRect(&actual, &expected));
+        EXPECT_EQ(actual, expected);
         // The tree's border shows as a sunken edge (the control's own doing).
         EXPECT_TRUE(control.HasStyle((c.style | WS_VISIBLE) & ~(c.id == 1013 ? WS_BORDER : 0)));
     }

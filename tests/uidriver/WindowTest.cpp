@@ -46,10 +46,7 @@ TEST_F(WindowScenario, ReadsStylesAndRectanglesInDialogUnits) {
         EXPECT_STRCASEEQ(control.ClassName().c_str(), c.className.c_str());
         const RECT expected = fixture.Pixels(c);
         const RECT actual = control.Rect();
-        EXPECT_EQ(actual.left, expected.left);
-        EXPECT_EQ(actual.top, expected.top);
-        EXPECT_EQ(actual.right, expected.right);
-        EXPECT_EQ(actual.bottom, expected.bottom);
+        EXPECT_EQ(actual, expected);
         EXPECT_TRUE(control.HasStyle(c.style & ~(c.id == IDC_PATH ? WS_BORDER : 0)));
         EXPECT_EQ(control.ExStyle() & c.exStyle, c.exStyle);
         if (c.className == "Button") {
