@@ -3,6 +3,12 @@
 # under Wine) and, inside itself, a product configuration whose programs the tests run.
 enable_language(RC)
 set(KRZ_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix for the tests")
+# The tests run each build where it runs natively: i686 in a 32-bit prefix, x86_64 in a 64-bit one.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    set(KRZ_WINEARCH win32)
+else()
+    set(KRZ_WINEARCH win64)
+endif()
 configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.in ${CMAKE_BINARY_DIR}/wine-run
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                 WORLD_READ WORLD_EXECUTE @ONLY)

@@ -170,12 +170,21 @@ ScopedRegistryValue::~ScopedRegistryValue() {
                     DWORD(data_.size()));
 }
 
-bool RegistryKeyExists(HKEY root, const std::string& subkey) {
+bool RegistryKeyExists(HKEY root, const std::string& subkey, REGSAM view) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
+}
+
+REGSAM OtherRegistryView() {
+#ifdef _WIN64
+    return KEY_WOW64_32KEY;
+#else
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64 ? KEY_WOW64_64KEY : 0;
+#endif
 }
 
 namespace {

@@ -47,7 +47,12 @@ void SetRegistryString(HKEY root, const std::string& subkey, const std::string& 
 // or the value is missing or has another type.
 std::optional<std::string> ReadRegistryString(HKEY root, const std::string& subkey,
                                               const std::string& name);
-bool RegistryKeyExists(HKEY root, const std::string& subkey);
+// Whether the key exists; `view` (KEY_WOW64_32KEY or KEY_WOW64_64KEY) looks in that registry
+// view of 64-bit Windows instead of the program's own.
+bool RegistryKeyExists(HKEY root, const std::string& subkey, REGSAM view = 0);
+// On 64-bit Windows, the registry view of the other architecture (KEY_WOW64_64KEY for a 32-bit
+// program, KEY_WOW64_32KEY for a 64-bit one); 0 on 32-bit Windows, which has one view.
+REGSAM OtherRegistryView();
 
 // A value as stored: its type and every byte the registry returns (a text's NUL included).
 struct RegistryValue {

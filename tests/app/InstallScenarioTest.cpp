@@ -64,7 +64,9 @@ std::set<std::string> Names(const std::string& folder) {
 
 // Links made on the host by its own ln, each `link` (symbolic, or hard) to its `target`.
 // Wine starts a host program given by its host path, but cannot wait for it: the shell leaves
-// a marker when done.
+// a marker when done. The process information it returns then holds no handles, only what
+// was on its stack: closing them could close one of this program's own handles (under 32-bit
+// Wine, the one it holds for HKEY_CURRENT_USER).
 struct Link {
     std::string target, link;
     bool symbolic;
@@ -84,8 +86,6 @@ void HostLinks(const std::vector<Link>& links) {
     ASSERT_TRUE(CreateProcessA("/bin/sh", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &startup, &shell))
         << GetLastError();
-    CloseHandle(shell.hThread);
-    CloseHandle(shell.hProcess);
     ASSERT_TRUE(ui::WaitUntil([&] { return ui::PathExists(marker); })) << script;
     ui::RemoveTree(marker);
 }
@@ -324,13 +324,27 @@ protected:
         EXPECT_EQ(
             ui::ReadRegistryString(HKEY_LOCAL_MACHINE, keys::kUninstallEntry, "UninstallString"),
             folder.find(' ') == std::string::npos ? uninstaller : "\"" + uninstaller + "\"");
+        // The uninstall entry is in the registry view of the installer's own architecture (the
+        // test programs are built for the same one), and only there. (Wine keeps the
+        // application path entries in one key that both views show.)
+        if (const REGSAM other = ui::OtherRegistryView()) {
+            EXPECT_FALSE(ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, keys::kUninstallEntry, other));
+        }
     }
 
     void ExpectNothingRegistered() const {
         EXPECT_FALSE(ui::PathExists(desktop_ + "\\KRZ.lnk"));
         EXPECT_FALSE(ui::PathExists(programs_ + "\\KRZ.lnk"));
-        EXPECT_FALSE(ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, keys::kAppPathEntry));
-        EXPECT_FALSE(ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, keys::kUninstallEntry));
+        ExpectNoEntries(0);
+        if (const REGSAM other = ui::OtherRegistryView())
+            ExpectNoEntries(other);
+    }
+
+    // Neither entry in the registry `view` (0: the program's own).
+    static void ExpectNoEntries(REGSAM view) {
+        for (const char* entry : {keys::kAppPathEntry, keys::kUninstallEntry})
+            EXPECT_FALSE(ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, entry, view))
+                << entry << " in view " << std::hex << view;
     }
 
     ui::ScratchFolder scratch_;
@@ -447,6 +461,38 @@ TEST_F(Install, RecordedUninstallerRemovesTheInstallationAndNothingElse) {
         }
     }
 }
+
+// One installation and its removal on each Windows that the release names, as Wine's version
+// setting plays it (the installer and the uninstaller read it when they start): the 95/98
+// family's platform id takes the installer's paths for that family.
+class EveryWindows : public Install, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(EveryWindows, InstallThenUninstall) {
+    const ui::ScopedRegistryValue version{HKEY_CURRENT_USER, "Software\\Wine", "Version",
+                                          std::string(GetParam())};
+    const std::string folder = scratch_ / "Quorbelix";
+    {
+        ui::Process setup(Installer(), "", scratch_.Path());
+        const ui::Window dialog = setup.WaitForDialog(kTitle);
+        InstallInto(dialog, folder);
+        ExpectFinished(dialog);
+        EXPECT_TRUE(setup.MessageBoxes().empty());
+    }
+    ExpectFiles(folder);
+    ExpectRegistered(folder);
+    ui::Process uninstall(folder + "\\Uninstall.exe", "", scratch_.Path(), {IDYES, IDOK});
+    EXPECT_EQ(uninstall.WaitForExit(), 0u);
+    EXPECT_EQ(uninstall.MessageBoxes().at(1).text, "Quorbelix has been removed.");
+    EXPECT_FALSE(ui::PathExists(folder));
+    ExpectNothingRegistered();
+}
+
+INSTANTIATE_TEST_SUITE_P(Wine, EveryWindows,
+                         ::testing::Values("win95", "win98", "nt40", "win2k", "winxp", "win7",
+                                           "win10"),
+                         [](const ::testing::TestParamInfo<const char*>& tested) {
+                             return std::string(tested.param);
+                         });
 
 // The main command's exit status comes from its walkthrough program: 0 when this run
 // installed, 3 after Cancel, 4 after No to the reinstall question.
