@@ -1,28 +1,41 @@
 #!/usr/bin/env bash
-# The main command: builds what it runs (the packer, the x86_64 krzsetup.exe and the
+# The main command: builds what it runs (the packer, the i686 krzsetup.exe that ships and the
 # walkthrough program), then runs krzsetup.exe under Wine in a prefix of its own,
-# build/run/wineprefix, never the user's own. With a display ($DISPLAY set) the installer shows
-# there for the user to use; without one it runs on a virtual display, where the walkthrough
-# program accepts the proposed folder, presses OK and closes the finished dialog, saving
-# pictures of the ready and the finished dialog. It then reports what this run did: the
-# installation (files, shortcuts, registry entries) and exit status 0, or one line saying why
-# nothing was installed and a nonzero status (3 Cancel, 4 No to the reinstall question, 5 the
-# installer could not show on the display, 1 the installer failed).
+# build/run/wineprefix, never the user's own: a 64-bit prefix, where the release runs as a 32-bit
+# program on 64-bit Windows, as most of its users run it. With a display ($DISPLAY set) the
+# installer shows there for the user to use; without one it runs on a virtual display, where the
+# walkthrough program accepts the proposed folder, presses OK and closes the finished dialog,
+# saving pictures of the ready and the finished dialog. It then reports what this run did: the
+# installation (files, shortcuts, registry entries in the registry view they were written to)
+# and exit status 0, or one line saying why nothing was installed and a nonzero status (3 Cancel,
+# 4 No to the reinstall question, 5 the installer could not show on the display, 1 the installer
+# failed).
 #
 # --uninstall runs the uninstaller that the installation recorded (its UninstallString) the
 # same way, and prints what is left of the installation.
+# --x86_64 builds and runs the x86_64 krzsetup.exe instead (its entries are in the 64-bit view:
+# give --x86_64 to --uninstall too).
 #
-# Usage: scripts/run.sh [--uninstall] [build-root]   (default: build/)
+# Usage: scripts/run.sh [--uninstall] [--x86_64] [build-root]   (default: build/)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 action=install
-if [ "${1:-}" = --uninstall ]; then
-    action=uninstall
+arch=i686
+while [ $# -gt 0 ]; do
+    case $1 in
+    --uninstall) action=uninstall ;;
+    --x86_64) arch=x86_64 ;;
+    -*)
+        echo "usage: scripts/run.sh [--uninstall] [--x86_64] [build-root]" >&2
+        exit 2
+        ;;
+    *) break ;;
+    esac
     shift
-fi
+done
 root=$(realpath -m "${1:-$top/build}")
 out=$root/run
-win=$root/win-x86_64
+win=$root/win-$arch
 mkdir -p "$out"
 log=$out/build.log
 : >"$log"
@@ -45,9 +58,9 @@ quietly "installing the packages (scripts/setup.sh)" "$top/scripts/setup.sh"
 echo "run: building the packer in $root/host"
 quietly "configuring the host build" krz_configure "$root/host"
 quietly "building the packer" cmake --build "$root/host" --target krzpack -j "$(nproc)"
-echo "run: building krzsetup.exe and the walkthrough program in $win"
-quietly "configuring the x86_64 build" krz_configure "$win" \
-    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-x86_64.cmake" -DKRZ_PACKER="$root/host/tools/krzpack"
+echo "run: building the $arch krzsetup.exe and the walkthrough program in $win"
+quietly "configuring the $arch build" krz_configure "$win" \
+    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" -DKRZ_PACKER="$root/host/tools/krzpack"
 quietly "building krzsetup.exe" cmake --build "$win" --target krz_product install_walkthrough \
     -j "$(nproc)"
 
@@ -55,7 +68,7 @@ quietly "building krzsetup.exe" cmake --build "$win" --target krz_product instal
 prefix=$out/wineprefix
 [ -f "$prefix/system.reg" ] || echo "run: making the Wine prefix $prefix (once)"
 quietly "making the Wine prefix" krz_prepare_prefix "$prefix"
-quietly "confining the Wine prefix to drive C:" krz_confine_prefix
+quietly "confining the Wine prefix" krz_confine_prefix
 # The programs run from inside the prefix: it has no drive for the rest of the host.
 stage=$prefix/drive_c/krz-run
 mkdir -p "$stage"

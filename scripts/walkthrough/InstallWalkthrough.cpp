@@ -201,6 +201,18 @@ std::string ShellFolder(const char* name) {
     return ui::ReadRegistryString(HKEY_CURRENT_USER, keys::kShellFolders, name).value_or("");
 }
 
+// On 64-bit Windows, which of its two registry views a key named by this program lies in: the
+// view of the program's own architecture, which is the installer's (the main command builds both
+// for the same one).
+std::string View(REGSAM view) {
+    const REGSAM other = ui::OtherRegistryView();
+    if (!other)
+        return "";
+    if (!view)
+        view = other == KEY_WOW64_64KEY ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    return view == KEY_WOW64_32KEY ? " (32-bit view)" : " (64-bit view)";
+}
+
 // The installation as the registry records it: files, shortcuts, entries.
 void Report() {
     const std::string folder = Registered(keys::kAppPathEntry, "Path");
@@ -230,7 +242,7 @@ void Report() {
     }
     CoUninitialize();
     for (const char* key : {keys::kAppPathEntry, keys::kUninstallEntry}) {
-        std::printf("HKEY_LOCAL_MACHINE\\%s\n", key);
+        std::printf("HKEY_LOCAL_MACHINE\\%s%s\n", key, View(0).c_str());
         HKEY h;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &h) != ERROR_SUCCESS)
             continue;
@@ -287,9 +299,13 @@ std::vector<std::string> Leftovers(const std::string& folder) {
         if (ui::PathExists(link))
             left.push_back("the " + std::string(place) + " shortcut " + link);
     }
-    for (const char* key : {keys::kAppPathEntry, keys::kUninstallEntry})
-        if (ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, key))
-            left.push_back("HKEY_LOCAL_MACHINE\\" + std::string(key));
+    std::vector<REGSAM> views = {0};
+    if (const REGSAM other = ui::OtherRegistryView())
+        views.push_back(other);
+    for (const REGSAM view : views)
+        for (const char* key : {keys::kAppPathEntry, keys::kUninstallEntry})
+            if (ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, key, view))
+                left.push_back("HKEY_LOCAL_MACHINE\\" + std::string(key) + View(view));
     return left;
 }
 
