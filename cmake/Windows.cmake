@@ -19,9 +19,10 @@ set(KRZ_PACKER "" CACHE FILEPATH "Host-built packer (krzpack)")
 set(KRZ_PAYLOAD_DIR ${CMAKE_SOURCE_DIR}/sample CACHE PATH
     "Folder holding the four application files that the installer carries")
 # The sample's programs are i686 builds (sample/make-sample.sh). A build for another
-# architecture packs its own build of the sample's uninstaller instead, so that the installer it
-# makes can also be uninstalled where it runs (the x86_64 build under a 64-bit-only Wine); the
-# product configuration builds it, and the test configuration compares with that one.
+# architecture packs its own build of the sample's uninstaller instead, so that the uninstaller
+# looks in the registry view its installer wrote to (on 64-bit Windows a 32-bit uninstaller sees
+# the 32-bit view, and the x86_64 installer writes the 64-bit one); the product configuration
+# builds it, and the test configuration compares with that one.
 # KRZ_PACKED_DIR is the folder the payload is packed from.
 set(KRZ_PRODUCT_DIR ${CMAKE_BINARY_DIR}/product)
 set(KRZ_PACKED_DIR ${KRZ_PAYLOAD_DIR})
