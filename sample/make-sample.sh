@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Regenerates the sample application files from sample/src: the two executables with the
 # i686 mingw-w64 compiler (static, stripped, no time stamp in the header, so a rebuild gives
-# the same bytes), the help file with a host program. KRZ.cnt is written by hand.
+# the same bytes; the uninstaller built for size), the help file with a host program. KRZ.cnt is written by hand.
 # Usage: sample/make-sample.sh
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -11,7 +11,10 @@ trap 'rm -rf "$work"' EXIT
 cc=i686-w64-mingw32-gcc-posix
 flags=(-O2 -s -mwindows -static -Wall -Wextra -Werror -Wl,--no-insert-timestamp)
 "$cc" "${flags[@]}" "$here/src/KrzApp.c" -o "$work/KRZ.exe" -lcomdlg32
-"$cc" "${flags[@]}" "$here/src/Uninstall.c" -o "$work/Uninstall.exe" -lole32 -luuid
+# The uninstaller without the C run-time library: its own entry point, no start-up code, no
+# unwind tables, only the system's DLLs (and so nothing that Windows 95 and NT 4.0 lack).
+"$cc" "${flags[@]/-O2/-Os}" -nostdlib -nostartfiles -fno-asynchronous-unwind-tables \
+    "$here/src/Uninstall.c" -o "$work/Uninstall.exe" -lole32 -luser32 -ladvapi32 -lkernel32
 c++ -std=c++17 -O2 -Wall -Wextra -Werror "$here/src/MakeHelp.cpp" -o "$work/MakeHelp"
 "$work/MakeHelp" "$work/KRZ.hlp"
 

@@ -5,6 +5,7 @@
 #include "PayloadLayout.h"
 #include "PeResourceWriter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -112,24 +113,74 @@ int Usage(const std::string& message, const Command* command = nullptr) {
     return kUsageError;
 }
 
-bool ReadFile(const std::string& path, Bytes& bytes, std::string& error) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
+// The most a stub or an installer read as FILE may hold: a stub of some hundred kilobytes and
+// four files of at most kExpansionLimit bytes, compressed, fit many times over.
+constexpr std::size_t kMaxExecutable = std::size_t(64) << 20;
+
+// Reads a regular file of at most `limit` bytes (reading one byte more at most, to tell).
+// Anything else is refused before it is read: a folder, a FIFO or a device (which could block
+// or never end), a file over the limit, which `tooLarge` explains.
+bool ReadFile(const std::string& path, std::size_t limit, const char* tooLarge, Bytes& bytes,
+              std::string& error) {
+    // Not blocking in open: a FIFO would wait there for a writer.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0) {
         error = path + ": " + std::strerror(errno);
+        if (fd >= 0)
+            close(fd);
         return false;
     }
     bytes.clear();
+    bool ok = S_ISREG(st.st_mode);
+    if (!ok)
+        error = path + (S_ISDIR(st.st_mode) ? ": is a folder" : ": not a regular file");
     std::uint8_t buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    const bool failed = std::ferror(f) != 0;
-    const int savedErrno = errno;
-    std::fclose(f);
-    if (failed) {
-        error = path + ": " + (savedErrno == EISDIR ? "is a folder" : std::strerror(savedErrno));
-        return false;
+    while (ok && bytes.size() <= limit) {
+        const std::size_t want = std::min(sizeof buffer, limit + 1 - bytes.size());
+        const ssize_t n = read(fd, buffer, want);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            error = path + ": " + std::strerror(errno);
+            ok = false;
+        } else if (n == 0) {
+            break;
+        } else {
+            bytes.insert(bytes.end(), buffer, buffer + n);
+        }
     }
+    if (ok && bytes.size() > limit) {
+        error = path + ": more than " + std::to_string(limit) + " bytes; " + tooLarge;
+        ok = false;
+    }
+    close(fd);
+    if (!ok)
+        bytes.clear();
+    return ok;
+}
+
+bool ReadExecutable(const std::string& path, Bytes& bytes, std::string& error) {
+    return ReadFile(path, kMaxExecutable, "no installer is that large", bytes, error);
+}
+
+bool ReadSource(const std::string& path, Bytes& bytes, std::string& error) {
+    return ReadFile(path, packer::kExpansionLimit, "the installer expands at most that many", bytes,
+                    error);
+}
+
+// Refuses an OUTPUT that is one of the inputs, however spelled (another path, a link): it would
+// be replaced before anyone noticed.
+bool OutputIsNoInput(const std::string& output, const std::vector<std::string>& inputs,
+                     std::string& error) {
+    struct stat out, in;
+    if (stat(output.c_str(), &out) != 0)
+        return true;
+    for (const std::string& input : inputs)
+        if (stat(input.c_str(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
+            error = output + ": is the input " + input + "; nothing was written";
+            return false;
+        }
     return true;
 }
 
@@ -215,7 +266,7 @@ bool ReadSources(const std::vector<std::string>& paths, std::vector<Bytes>& file
                  std::string& error) {
     files.assign(paths.size(), Bytes());
     for (std::size_t i = 0; i < paths.size(); ++i)
-        if (!ReadFile(paths[i], files[i], error))
+        if (!ReadSource(paths[i], files[i], error))
             return false;
     return true;
 }
@@ -227,7 +278,7 @@ struct Input {
 };
 
 bool Load(const std::string& path, Input& input, std::string& error) {
-    if (!ReadFile(path, input.file, error))
+    if (!ReadExecutable(path, input.file, error))
         return false;
     if (!packer::LocatePayload(input.file, input.located, error)) {
         error = path + ": " + error;
@@ -241,7 +292,8 @@ int Build(const std::vector<std::string>& args, const Options&) {
     Bytes stub, payload, installer;
     std::vector<Bytes> files;
     std::string error;
-    if (!ReadFile(args[1], stub, error) || !ReadSources(sources, files, error) ||
+    if (!OutputIsNoInput(args[0], std::vector<std::string>(args.begin() + 1, args.end()), error) ||
+        !ReadExecutable(args[1], stub, error) || !ReadSources(sources, files, error) ||
         !packer::BuildPayload(files, payload, error, sources))
         return Fail(error);
     if (!pe::PutResource(stub, payload::kResourceType, payload::kResourceId,
@@ -257,7 +309,7 @@ int Pack(const std::vector<std::string>& args, const Options&) {
     std::vector<Bytes> files;
     Bytes payload;
     std::string error;
-    if (!ReadSources(sources, files, error) ||
+    if (!OutputIsNoInput(args[0], sources, error) || !ReadSources(sources, files, error) ||
         !packer::BuildPayload(files, payload, error, sources) ||
         !WriteAll({args[0]}, {payload}, error))
         return Fail(error);
@@ -300,7 +352,7 @@ int Verify(const std::vector<std::string>& args, const Options&) {
         return Fail(args[0] + ": " + error);
     for (std::size_t i = 0; i + 1 < args.size(); ++i) {
         Bytes source;
-        if (!ReadFile(args[1 + i], source, error))
+        if (!ReadSource(args[1 + i], source, error))
             return Fail(error);
         if (source != files[i]) {
             std::size_t at = 0;

@@ -7,6 +7,12 @@
  * It refuses to remove anything unless the registry records its own folder as the
  * installation's folder: a copy elsewhere must not remove an installation it does not belong to.
  *
+ * It runs elevated in a folder that others may write to, so it trusts nothing there. On the NT
+ * family the folder is held open from before the question to the end, so that it cannot be
+ * swapped for a link to another folder meanwhile; a folder that is itself a link is refused.
+ * A name in it is removed by first renaming a file of its own over it (a rename replaces a
+ * link itself, where deleting a link may delete what it points to), then deleting that file.
+ *
  * A running program cannot delete its own file. It moves the file into the temporary folder
  * instead (allowed while it runs, when that folder is on the same drive) and has the system
  * delete it there when Windows next starts; on another drive, the file and the folder are
@@ -14,14 +20,14 @@
  *
  * Exit status: 0 when everything was removed, 1 when nothing was (declined, refused), 2 when
  * something could not be removed. Built by sample/make-sample.sh, and by the Windows build for
- * its own architecture. */
+ * its own architecture, without the C run-time library: it imports only what Windows 95 and
+ * NT 4.0 have. */
 #include <windows.h>
 
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <stdio.h>
-#include <string.h>
+#include <stdarg.h>
 
 #define KEY_APP_PATH "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\KRZ.EXE"
 #define KEY_UNINSTALL "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorbelix"
@@ -30,14 +36,61 @@
 static const char kCaption[] = "Uninstall Quorbelix";
 static const char* const kFiles[] = {"KRZ.exe", "KRZ.hlp", "KRZ.cnt", "krz.tmp"};
 
+/* The shell link object and its interfaces, here rather than from the uuid library, whose
+ * every other identifier would come along. */
+static const CLSID kShellLink = {0x00021401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+static const IID kShellLinkA = {0x000214EE, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+static const IID kPersistFile = {0x0000010B, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+
 static char g_left[4096];    /* what could not be removed, one line each */
 static char g_delayed[2048]; /* what the system removes when Windows next starts */
+static char g_message[8192];
+static int g_nt;                             /* the NT family: links, and renames over a name */
+static HANDLE g_hold = INVALID_HANDLE_VALUE; /* the folder, held open on the NT family */
 
-static void Note(char* list, size_t size, const char* what) {
-    if (strlen(list) + strlen(what) + 3 < size) {
-        strcat(list, what);
-        strcat(list, "\r\n");
-    }
+/* Appends the texts, up to a null pointer, to the string in `buffer` when they all fit;
+ * otherwise leaves it as it was. */
+static void Append(char* buffer, int size, ...) {
+    va_list texts;
+    const char* text;
+    int length = lstrlenA(buffer);
+    va_start(texts, size);
+    while ((text = va_arg(texts, const char*)) != NULL)
+        length += lstrlenA(text);
+    va_end(texts);
+    if (length >= size)
+        return;
+    va_start(texts, size);
+    while ((text = va_arg(texts, const char*)) != NULL)
+        lstrcatA(buffer, text);
+    va_end(texts);
+}
+
+static void Note(char* list, int size, const char* what) {
+    Append(list, size, what, "\r\n", (const char*)NULL);
+}
+
+/* The last backslash of `path`, or a null pointer. */
+static char* LastBackslash(char* path) {
+    char* last = 0;
+    for (; *path; path = CharNextA(path))
+        if (*path == '\\')
+            last = path;
+    return last;
+}
+
+/* `folder` and `name` joined by one backslash (a drive root has its own) into `path` of
+ * MAX_PATH characters. Returns 0 when that does not fit. */
+static int Join(char* path, const char* folder, const char* name) {
+    const int length = lstrlenA(folder);
+    const int root = length == 3 && folder[1] == ':';
+    if (length + lstrlenA(name) + 2 > MAX_PATH)
+        return 0;
+    lstrcpyA(path, folder);
+    if (!root)
+        lstrcatA(path, "\\");
+    lstrcatA(path, name);
+    return 1;
 }
 
 /* A REG_SZ value of HKLM or HKCU, or "" when the key or the value is missing. */
@@ -55,19 +108,67 @@ static void ReadString(HKEY root, const char* key, const char* name, char* text,
     RegCloseKey(h);
 }
 
+/* A full path in its long spelling, each name as its folder lists it: a short name such as
+ * PROG~FBU becomes the name it stands for. Returns 0 when a part does not exist. */
+static int LongSpelling(const char* full, char* out) {
+    WIN32_FIND_DATAA found;
+    HANDLE find;
+    const char* part = full;
+    int length = 0, i;
+    /* The root stays as it is: "C:\" or "\\server\share\". */
+    if (full[0] && full[1] == ':' && full[2] == '\\') {
+        part = full + 3;
+    } else if (full[0] == '\\' && full[1] == '\\') {
+        for (i = 0, part = full + 2; *part && i < 2; part = CharNextA(part))
+            i += *part == '\\';
+    } else {
+        return 0;
+    }
+    lstrcpynA(out, full, (int)(part - full) + 1);
+    length = (int)(part - full);
+    while (*part) {
+        const char* end = part;
+        while (*end && *end != '\\')
+            end = CharNextA(end);
+        if (length + (end - part) + 1 >= MAX_PATH)
+            return 0;
+        lstrcpynA(out + length, part, (int)(end - part) + 1);
+        for (i = length; out[i]; ++i)
+            if (out[i] == '*' || out[i] == '?')
+                return 0;
+        find = FindFirstFileA(out, &found);
+        if (find == INVALID_HANDLE_VALUE)
+            return 0;
+        FindClose(find);
+        if (length + lstrlenA(found.cFileName) + 2 >= MAX_PATH)
+            return 0;
+        lstrcpyA(out + length, found.cFileName);
+        length += lstrlenA(found.cFileName);
+        if (*end) {
+            lstrcpyA(out + length++, "\\");
+            ++end;
+        }
+        part = end;
+    }
+    return 1;
+}
+
 /* The folder as one spelling: full, long names, no trailing backslash (a drive root keeps its
  * own). Returns 0 when the folder does not exist. */
 static int Canonical(const char* folder, char* out) {
     char full[MAX_PATH], root[4];
-    size_t n;
-    if (strlen(folder) == 2 && folder[1] == ':') { /* a drive root recorded as "E:" */
-        snprintf(root, sizeof root, "%s\\", folder);
+    DWORD n;
+    if (lstrlenA(folder) == 2 && folder[1] == ':') { /* a drive root recorded as "E:" */
+        root[0] = folder[0];
+        lstrcpyA(root + 1, ":\\");
         folder = root;
     }
-    if (!folder[0] || !GetFullPathNameA(folder, MAX_PATH, full, NULL) ||
-        !GetLongPathNameA(full, out, MAX_PATH))
+    if (!folder[0])
         return 0;
-    n = strlen(out);
+    n = GetFullPathNameA(folder, MAX_PATH, full, NULL);
+    if (n == 0 || n >= MAX_PATH || !LongSpelling(full, out))
+        return 0;
+    n = (DWORD)lstrlenA(out);
     if (n > 3 && out[n - 1] == '\\')
         out[n - 1] = 0;
     return 1;
@@ -83,59 +184,91 @@ static int RecordedFolder(int uninstallEntry, char* folder) {
     }
     ReadString(HKEY_LOCAL_MACHINE, KEY_UNINSTALL, "UninstallString", text, sizeof text);
     if (*p == '"') {
-        ++p;
-        if (strchr(p, '"'))
-            *strchr(p, '"') = 0;
+        char* q = ++p;
+        while (*q && *q != '"')
+            q = CharNextA(q);
+        *q = 0;
     }
-    slash = strrchr(p, '\\');
+    slash = LastBackslash(p);
     if (!slash || lstrcmpiA(slash + 1, "Uninstall.exe") != 0)
         return 0;
     *slash = 0;
     return Canonical(p, folder);
 }
 
-/* Whether the shortcut starts `target`. */
-static int StartsTarget(const char* link, const char* target) {
+/* Whether the shortcut starts KRZ.exe in `folder`, however the shortcut spells that folder. */
+static int StartsOurProgram(const char* link, const char* folder) {
     IShellLinkA* shell = NULL;
     IPersistFile* persist = NULL;
     WCHAR wide[MAX_PATH];
-    char path[MAX_PATH] = "";
+    char path[MAX_PATH], spelled[MAX_PATH], *slash;
     int same = 0;
-    if (FAILED(CoCreateInstance(&CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, &IID_IShellLinkA,
+    path[0] = 0;
+    if (FAILED(CoCreateInstance(&kShellLink, NULL, CLSCTX_INPROC_SERVER, &kShellLinkA,
                                 (void**)&shell)))
         return 0;
-    if (SUCCEEDED(shell->lpVtbl->QueryInterface(shell, &IID_IPersistFile, (void**)&persist)) &&
+    if (SUCCEEDED(shell->lpVtbl->QueryInterface(shell, &kPersistFile, (void**)&persist)) &&
         MultiByteToWideChar(CP_ACP, 0, link, -1, wide, MAX_PATH) &&
         SUCCEEDED(persist->lpVtbl->Load(persist, wide, STGM_READ)) &&
-        SUCCEEDED(shell->lpVtbl->GetPath(shell, path, MAX_PATH, NULL, SLGP_RAWPATH)))
-        same = lstrcmpiA(path, target) == 0;
+        SUCCEEDED(shell->lpVtbl->GetPath(shell, path, MAX_PATH, NULL, SLGP_RAWPATH)) &&
+        (slash = LastBackslash(path)) != NULL && lstrcmpiA(slash + 1, "KRZ.exe") == 0) {
+        *slash = 0;
+        same = Canonical(path, spelled) && lstrcmpiA(spelled, folder) == 0;
+    }
     if (persist)
         persist->lpVtbl->Release(persist);
     shell->lpVtbl->Release(shell);
     return same;
 }
 
-static void RemoveFile(const char* path) {
+/* Removes the file that `folder`\`name` names, never what it points to. On the NT family a new
+ * file of this program's own is renamed over it first (replacing a link itself, detaching a
+ * hard link), and that file is deleted; the 95/98 family has no links. A read-only file is
+ * left, as Windows leaves it. */
+static void RemoveFile(const char* folder, const char* name) {
+    char path[MAX_PATH], own[MAX_PATH];
+    DWORD attributes;
+    if (!Join(path, folder, name)) {
+        Note(g_left, sizeof g_left, name);
+        return;
+    }
+    attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
+        Note(g_left, sizeof g_left, path);
+        return;
+    }
+    if (g_nt) {
+        if (!GetTempFileNameA(folder, "krz", 0, own)) {
+            Note(g_left, sizeof g_left, path);
+            return;
+        }
+        if (!MoveFileExA(own, path, MOVEFILE_REPLACE_EXISTING)) {
+            DeleteFileA(own);
+            Note(g_left, sizeof g_left, path);
+            return;
+        }
+    }
     if (!DeleteFileA(path) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
         Note(g_left, sizeof g_left, path);
 }
 
-static void RemoveShortcut(const char* place, const char* target) {
-    char dir[MAX_PATH], link[MAX_PATH + 16];
+static void RemoveShortcut(const char* place, const char* folder) {
+    char dir[MAX_PATH], link[MAX_PATH];
     ReadString(HKEY_CURRENT_USER, KEY_SHELL_FOLDERS, place, dir, sizeof dir);
-    if (!dir[0])
-        return;
-    snprintf(link, sizeof link, "%s\\KRZ.lnk", dir);
     /* A KRZ.lnk that starts something else is not this installation's. */
-    if (GetFileAttributesA(link) != INVALID_FILE_ATTRIBUTES && StartsTarget(link, target))
-        RemoveFile(link);
+    if (dir[0] && Join(link, dir, "KRZ.lnk") &&
+        GetFileAttributesA(link) != INVALID_FILE_ATTRIBUTES && StartsOurProgram(link, folder))
+        RemoveFile(dir, "KRZ.lnk");
 }
 
 static void RemoveKey(const char* key) {
     const LONG status = RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
     char line[300];
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
-        snprintf(line, sizeof line, "HKEY_LOCAL_MACHINE\\%s", key);
+        line[0] = 0;
+        Append(line, sizeof line, "HKEY_LOCAL_MACHINE\\", key, (const char*)NULL);
         Note(g_left, sizeof g_left, line);
     }
 }
@@ -152,24 +285,73 @@ static void RemoveSelf(const char* self, const char* folder) {
     }
     if (MoveFileExA(self, NULL, MOVEFILE_DELAY_UNTIL_REBOOT)) {
         Note(g_delayed, sizeof g_delayed, self);
-        /* Removed then only if it is empty by then. */
-        if (MoveFileExA(folder, NULL, MOVEFILE_DELAY_UNTIL_REBOOT))
+        /* Removed then only if it is empty by then; a drive root stays. */
+        if (lstrlenA(folder) > 3 && MoveFileExA(folder, NULL, MOVEFILE_DELAY_UNTIL_REBOOT))
             Note(g_delayed, sizeof g_delayed, folder);
     } else {
         Note(g_left, sizeof g_left, self);
     }
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
-    char self[MAX_PATH], own[MAX_PATH], recorded[2][MAX_PATH], path[MAX_PATH + 16];
-    char message[8192], *slash;
+/* On the NT family, holds the folder open, sharing all but deletion, so that no other program
+ * can rename it (or a folder above it) and put a link in its place. Returns 0 for a folder
+ * that cannot be held, that is a link to another place, or whose name no longer opens the
+ * folder held. A drive root cannot be moved and is not held. */
+static int HoldFolder(const char* folder) {
+    BY_HANDLE_FILE_INFORMATION held, named;
+    HANDLE again;
+    DWORD attributes;
+    int same = 0;
+    if (!g_nt || lstrlenA(folder) <= 3)
+        return 1;
+    g_hold = CreateFileA(folder, GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    attributes = GetFileAttributesA(folder);
+    if (g_hold == INVALID_HANDLE_VALUE || attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return 0;
+    again = CreateFileA(folder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (again == INVALID_HANDLE_VALUE)
+        return 0;
+    same = GetFileInformationByHandle(g_hold, &held) && GetFileInformationByHandle(again, &named) &&
+           held.dwVolumeSerialNumber == named.dwVolumeSerialNumber &&
+           held.nFileIndexHigh == named.nFileIndexHigh &&
+           held.nFileIndexLow == named.nFileIndexLow &&
+           (held.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    CloseHandle(again);
+    return same;
+}
+
+/* The folder goes if it is empty. A held folder is removed through its handle (NT's
+ * FileDispositionInformation, looked up in ntdll.dll), never by its name, which by now could
+ * name something else. */
+static void RemoveFolder(const char* folder) {
+    typedef LONG(WINAPI * SetInformationFile)(HANDLE, void*, void*, ULONG, int);
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    const SetInformationFile set = (SetInformationFile)(void (*)(void))(
+        ntdll ? GetProcAddress(ntdll, "NtSetInformationFile") : NULL);
+    ULONG_PTR status[2]; /* an IO_STATUS_BLOCK */
+    BOOLEAN remove = TRUE;
+    if (g_hold != INVALID_HANDLE_VALUE) {
+        /* Refused while the folder is not empty: it stays, with what is in it. */
+        if (set)
+            set(g_hold, status, &remove, sizeof remove, 13 /* FileDispositionInformation */);
+        CloseHandle(g_hold);
+        g_hold = INVALID_HANDLE_VALUE;
+        if (set)
+            return;
+    }
+    RemoveDirectoryA(folder);
+}
+
+static int Uninstall(void) {
+    char self[MAX_PATH], own[MAX_PATH], recorded[2][MAX_PATH], temp[MAX_PATH];
+    char* slash;
     int records[2], i;
-    DWORD n = GetModuleFileNameA(NULL, self, MAX_PATH);
-    (void)instance;
-    (void)previous;
-    (void)commandLine;
-    (void)show;
-    if (n == 0 || n >= MAX_PATH || !(slash = strrchr(self, '\\')))
+    const DWORD n = GetModuleFileNameA(NULL, self, MAX_PATH);
+    g_nt = !(GetVersion() & 0x80000000);
+    if (n == 0 || n >= MAX_PATH || !(slash = LastBackslash(self)))
         return 1;
     *slash = 0;
     if (!Canonical(self, own))
@@ -179,24 +361,29 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     for (i = 0; i < 2; ++i)
         records[i] = RecordedFolder(i, recorded[i]) && lstrcmpiA(recorded[i], own) == 0;
     if (!records[0] && !records[1]) {
-        snprintf(message, sizeof message,
-                 "Quorbelix is not recorded as installed in\r\n%s\r\n\r\nNothing was removed.",
-                 own);
-        MessageBoxA(NULL, message, kCaption, MB_OK | MB_ICONEXCLAMATION);
+        Append(g_message, sizeof g_message, "Quorbelix is not recorded as installed in\r\n", own,
+               "\r\n\r\nNothing was removed.", (const char*)NULL);
+        MessageBoxA(NULL, g_message, kCaption, MB_OK | MB_ICONEXCLAMATION);
         return 1;
     }
-    snprintf(message, sizeof message, "Remove Quorbelix from this computer?\r\n\r\n%s", own);
-    if (MessageBoxA(NULL, message, kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (!HoldFolder(own)) {
+        Append(g_message, sizeof g_message, "Quorbelix cannot be removed from\r\n", own,
+               "\r\n\r\nThe folder is a link to another place, or another program holds it."
+               "\r\n\r\nNothing was removed.",
+               (const char*)NULL);
+        MessageBoxA(NULL, g_message, kCaption, MB_OK | MB_ICONEXCLAMATION);
+        return 1;
+    }
+    Append(g_message, sizeof g_message, "Remove Quorbelix from this computer?\r\n\r\n", own,
+           (const char*)NULL);
+    if (MessageBoxA(NULL, g_message, kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return 1;
 
-    for (i = 0; i < 4; ++i) {
-        snprintf(path, sizeof path, "%s\\%s", own, kFiles[i]);
-        RemoveFile(path);
-    }
-    snprintf(path, sizeof path, "%s\\KRZ.exe", own);
+    for (i = 0; i < 4; ++i)
+        RemoveFile(own, kFiles[i]);
     if (SUCCEEDED(CoInitialize(NULL))) {
-        RemoveShortcut("Desktop", path);
-        RemoveShortcut("Programs", path);
+        RemoveShortcut("Desktop", own);
+        RemoveShortcut("Programs", own);
         CoUninitialize();
     }
     /* Each entry only when it records this folder. */
@@ -207,21 +394,28 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     RemoveSelf(self, own);
     /* The folder cannot go while it is this process's current folder. A folder that still
      * holds the user's own files stays, with them. */
-    if (GetTempPathA(MAX_PATH, path))
-        SetCurrentDirectoryA(path);
-    RemoveDirectoryA(own);
+    if (GetTempPathA(MAX_PATH, temp))
+        SetCurrentDirectoryA(temp);
+    RemoveFolder(own);
 
+    g_message[0] = 0;
     if (g_left[0]) {
-        snprintf(message, sizeof message, "These could not be removed:\r\n\r\n%s", g_left);
-        MessageBoxA(NULL, message, kCaption, MB_OK | MB_ICONEXCLAMATION);
+        Append(g_message, sizeof g_message, "These could not be removed:\r\n\r\n", g_left,
+               (const char*)NULL);
+        MessageBoxA(NULL, g_message, kCaption, MB_OK | MB_ICONEXCLAMATION);
         return 2;
     }
     if (g_delayed[0])
-        snprintf(message, sizeof message,
-                 "Quorbelix has been removed. These go when Windows next starts:\r\n\r\n%s",
-                 g_delayed);
+        Append(g_message, sizeof g_message,
+               "Quorbelix has been removed. These go when Windows next starts:\r\n\r\n", g_delayed,
+               (const char*)NULL);
     else
-        snprintf(message, sizeof message, "Quorbelix has been removed.");
-    MessageBoxA(NULL, message, kCaption, MB_OK | MB_ICONINFORMATION);
+        Append(g_message, sizeof g_message, "Quorbelix has been removed.", (const char*)NULL);
+    MessageBoxA(NULL, g_message, kCaption, MB_OK | MB_ICONINFORMATION);
     return 0;
+}
+
+/* The entry point: no C run-time start-up, nothing of it is used. */
+__attribute__((force_align_arg_pointer)) void WinMainCRTStartup(void) {
+    ExitProcess((UINT)Uninstall());
 }

@@ -14,6 +14,7 @@
 #include <random>
 #include <string>
 #include <dirent.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -265,8 +266,9 @@ protected:
 
     // Runs krzpack with `args`; returns its exit status, keeps its output and errors.
     int Run(const std::string& args) {
-        const std::string command = std::string("'" KRZPACK "' ") + args + " >'" + Path("stdout") +
-                                    "' 2>'" + Path("stderr") + "'";
+        // A packer that waits for ever fails (124) instead.
+        const std::string command = std::string("timeout 30 '" KRZPACK "' ") + args + " >'" +
+                                    Path("stdout") + "' 2>'" + Path("stderr") + "'";
         const int status = std::system(command.c_str());
         m_out = ReadText(Path("stdout"));
         m_err = ReadText(Path("stderr"));
@@ -421,6 +423,35 @@ TEST_F(Krzpack, RefusalsLeaveEverythingAsItWas) {
     expectFailure("build '" + Path("taken") + "' '" + kRealExecutable + "'" + Samples(),
                   Path("taken") + ": is a folder");
     EXPECT_TRUE(Listing("taken").empty());
+
+    // Inputs that are no regular file are refused unread (a FIFO would block, /dev/zero never
+    // end); a file over the limit is read no further than the limit. An OUTPUT that is one of the
+    // inputs, however spelled, is refused.
+    auto samplesWith = [](std::size_t i, const std::string& path) {
+        std::string inputs;
+        for (std::size_t j = 0; j < 4; ++j)
+            inputs += " '" + (j == i ? path : SamplePaths()[j]) + "'";
+        return inputs;
+    };
+    ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
+    expectFailure("list '" + Path("fifo") + "'", Path("fifo") + ": not a regular file");
+    expectFailure("pack '" + Path("payload.new") + "'" + samplesWith(2, Path("fifo")),
+                  Path("fifo") + ": not a regular file");
+    expectFailure("build '" + installer + "' /dev/zero" + Samples(),
+                  "/dev/zero: not a regular file");
+    WriteFile(Path("huge.exe"), Bytes());
+    ASSERT_EQ(truncate(Path("huge.exe").c_str(), 3LL << 30), 0); // sparse
+    expectFailure("verify '" + Path("huge.exe") + "'", Path("huge.exe") + ": more than");
+    expectFailure("pack '" + Path("payload.new") + "'" + samplesWith(0, Path("huge.exe")),
+                  Path("huge.exe") + ": more than 2000000 bytes");
+    WriteFile(Path("u1.exe"), ReadFile(SamplePaths()[3]));
+    expectFailure("pack '" + m_dir + "/./u1.exe'" + samplesWith(3, Path("u1.exe")), "is the input");
+    ASSERT_EQ(symlink(Path("u1.exe").c_str(), Path("link.exe").c_str()), 0);
+    expectFailure("build '" + Path("link.exe") + "' '" + Path("u1.exe") + "'" + Samples(),
+                  "is the input");
+    EXPECT_TRUE(ReadFile(Path("u1.exe")) == ReadFile(SamplePaths()[3]));
+    for (const char* name : {"fifo", "huge.exe", "u1.exe", "link.exe"})
+        std::remove(Path(name).c_str());
 
     // An installer cut short behind its resource section is not whole.
     ASSERT_EQ(Run("build '" + installer + "' '" + kRealExecutable + "'" + Samples()), 0) << m_err;
