@@ -6,7 +6,7 @@
 # Usage: docs/screenshot.sh [krzsetup.exe] [picture.png]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-exe=$(realpath "${1:-$top/build/win-x86_64/product/app/krzsetup.exe}")
+exe=$(realpath "${1:-$top/build/win-i686/product/app/krzsetup.exe}")
 picture=${2:-$top/docs/main-dialog.png}
 if [ ! -f "$exe" ]; then
     echo "screenshot: $exe not found; build first (scripts/build.sh)" >&2

@@ -6,7 +6,7 @@
 # Usage: docs/select-path-screenshot.sh [krzsetup.exe] [picture.png]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${KRZ_BUILD:-$top/build/win-x86_64}
+build=${KRZ_BUILD:-$top/build/win-i686}
 exe=$(realpath "${1:-$build/product/app/krzsetup.exe}")
 picture=$(realpath -m "${2:-$top/docs/select-path.png}")
 if [ ! -f "$exe" ]; then
