@@ -366,6 +366,11 @@ static int Uninstall(void) {
         MessageBoxA(NULL, g_message, kCaption, MB_OK | MB_ICONEXCLAMATION);
         return 1;
     }
+    /* A process's current folder is held open without delete sharing: started in the
+     * installation folder, as the system may start it, it would hold the folder itself and
+     * could neither hold it as below nor remove it. */
+    if (GetTempPathA(MAX_PATH, temp))
+        SetCurrentDirectoryA(temp);
     if (!HoldFolder(own)) {
         Append(g_message, sizeof g_message, "Quorbelix cannot be removed from\r\n", own,
                "\r\n\r\nThe folder is a link to another place, or another program holds it."
@@ -392,10 +397,7 @@ static int Uninstall(void) {
     if (records[1])
         RemoveKey(KEY_UNINSTALL);
     RemoveSelf(self, own);
-    /* The folder cannot go while it is this process's current folder. A folder that still
-     * holds the user's own files stays, with them. */
-    if (GetTempPathA(MAX_PATH, temp))
-        SetCurrentDirectoryA(temp);
+    /* A folder that still holds the user's own files stays, with them. */
     RemoveFolder(own);
 
     g_message[0] = 0;

@@ -196,8 +196,8 @@ TEST_F(Install, RecordedUninstallerRemovesTheInstallationAndNothingElse) {
         std::string command =
             *ui::ReadRegistryString(HKEY_LOCAL_MACHINE, keys::kUninstallEntry, "UninstallString");
         ASSERT_EQ(command.front(), '"');
-        ui::Process uninstall(command.substr(1, command.size() - 2), "", scratch_.Path(),
-                              {IDYES, IDOK});
+        // Started in its own folder, as the system may start it.
+        ui::Process uninstall(command.substr(1, command.size() - 2), "", folder, {IDYES, IDOK});
         EXPECT_EQ(uninstall.WaitForExit(), 0u);
         EXPECT_EQ(uninstall.MessageBoxes().at(1).text, "Quorbelix has been removed.");
         for (const char* name : {"KRZ.exe", "KRZ.hlp", "KRZ.cnt", "Uninstall.exe", "krz.tmp"})
