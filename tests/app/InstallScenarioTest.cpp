@@ -245,7 +245,8 @@ INSTANTIATE_TEST_SUITE_P(Wine, EveryWindows,
                          });
 
 // The main command's exit status comes from its walkthrough program: 0 when this run
-// installed, 3 after Cancel, 4 after No to the reinstall question.
+// installed (or uninstalled, leaving nothing), 3 after Cancel, 4 after No to the reinstall
+// question.
 TEST_F(Install, MainCommandStatusSaysWhatThisRunDid) {
     struct Cleanup {
         ~Cleanup() { ui::RemoveTree("C:\\Program Files\\Tessarin Software"); }
@@ -273,6 +274,13 @@ TEST_F(Install, MainCommandStatusSaysWhatThisRunDid) {
         PostMessageA(shown("#32770", "krzsetup").Handle(), WM_COMMAND, IDNO, 0);
         EXPECT_EQ(run.WaitForExit(), 4u);
     }
+    {
+        // --uninstall: 0 once the recorded uninstaller, started in its folder, left nothing.
+        ui::Process run(walkthrough, "uninstall walk", scratch_.Path());
+        EXPECT_EQ(run.WaitForExit(60000), 0u);
+    }
+    ExpectNothingRegistered();
+    EXPECT_FALSE(ui::PathExists("C:\\Program Files\\Tessarin Software\\Quorbelix"));
     RemoveEntries();
     ui::Process run(walkthrough, "install watch " + installer, scratch_.Path());
     shown("#32770", kTitle).Item(IDCANCEL).Click();
