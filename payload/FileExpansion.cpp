@@ -96,14 +96,15 @@ DWORD CreateTemporary(const ExpansionRun& run, CFile& temp) {
 
 // Expands the temporary file through the handle that wrote it: LZInit takes a file handle as
 // the HFILE of _lopen, and LZClose closes it. Returns LZRead's count, or a negative LZ32
-// error when the file cannot be read. The file is closed either way.
+// error when the file cannot be read. LZ32 takes the handle over when LZInit succeeds;
+// otherwise `file` keeps it.
 INT ExpandHeldFile(CFile& file, BYTE* buffer) {
     if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0)
         return LZERROR_READ;
     // Kernel handles keep to 32 significant bits, also in 64-bit processes.
     const INT lz = LZInit(INT(reinterpret_cast<INT_PTR>(HANDLE(file))));
     if (lz < 0)
-        return lz; // LZ32 takes the handle only when LZInit succeeds
+        return lz;
     file.Detach();
     const INT count = LZRead(lz, reinterpret_cast<char*>(buffer), INT(kExpansionBufferSize));
     LZClose(lz);
