@@ -34,7 +34,6 @@ public:
     Error(Kind kind = none);
     Error(Kind kind, std::string text) : m_kind(kind), m_text(std::move(text)) {}
 
-    Kind GetKind() const { return m_kind; }
     const std::string& Text() const { return m_text; }
     explicit operator bool() const { return m_kind != none; }
     friend bool operator==(const Error& a, const Error& b) { return a.m_kind == b.m_kind; }
