@@ -40,7 +40,11 @@ bool Report(Expansion expansion) {
 } // namespace
 
 bool ExpandPayload(const CString& folder) {
-    return Report(payload::ExpandPayloadFiles(folder));
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+    if (!payload::FindPayload(data, size))
+        data = nullptr;
+    return ExpandPayload(folder, data, size);
 }
 
 bool ExpandPayload(const CString& folder, const std::uint8_t* data, std::size_t size) {

@@ -25,12 +25,12 @@ const char kShortcutDescription[] = "Quorbelix";
 constexpr int kFolderLengthLimit = 240;
 constexpr int kPathTooLong = 24;
 
-// The writer's shortcut in `folder`. A folder that could not be read gets none: its link
+// The shortcut to `target` in `folder`. A folder that could not be read gets none: its link
 // would otherwise land at the root of the current drive.
-void CreateShortcutIn(CShortcutWriter& shortcuts, const CString& folder) {
+void CreateShortcutIn(const CString& folder, const CString& target) {
     if (folder.IsEmpty())
         return;
-    shortcuts.Save(folder + kShortcutName);
+    shell::CreateShortcut(target, folder + kShortcutName, kShortcutDescription);
 }
 
 // A backslash as the last character, a trail byte of a double-byte character not counting.
@@ -107,12 +107,9 @@ void CSetupDlg::OnInstall() {
     // Shortcuts and registry entries are made as far as the machine allows; their failures are
     // not reported.
     const HRESULT com = CoInitialize(nullptr);
-    {
-        // One shell link object writes both, the Desktop's first.
-        CShortcutWriter shortcuts(folder + "\\" + payload::kFileList[0], kShortcutDescription);
-        CreateShortcutIn(shortcuts, shellFolders.desktop);
-        CreateShortcutIn(shortcuts, shellFolders.programs);
-    }
+    const CString target = folder + "\\" + payload::kFileList[0];
+    CreateShortcutIn(shellFolders.desktop, target);
+    CreateShortcutIn(shellFolders.programs, target);
     m_installFolder = folder;
     registry::WriteAppPathEntry(m_installFolder, m_specialBuild);
     registry::WriteUninstallEntry(m_installFolder);

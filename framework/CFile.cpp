@@ -44,20 +44,6 @@ void TimeToFileTime(std::time_t time, FILETIME& fileTime, const char* fileName) 
         CFileException::ThrowOsError(LONG(GetLastError()), fileName);
 }
 
-// Gives the open file the times of `status` that are not 0 (the others stay); false with the
-// last error set when the platform refuses them.
-bool ApplyTimes(HANDLE file, const CFileStatus& status, const char* fileName) {
-    FILETIME created, accessed, written;
-    if (status.m_ctime)
-        TimeToFileTime(status.m_ctime, created, fileName);
-    if (status.m_atime)
-        TimeToFileTime(status.m_atime, accessed, fileName);
-    if (status.m_mtime)
-        TimeToFileTime(status.m_mtime, written, fileName);
-    return SetFileTime(file, status.m_ctime ? &created : nullptr,
-                       status.m_atime ? &accessed : nullptr,
-                       status.m_mtime ? &written : nullptr) != FALSE;
-}
 } // namespace
 
 CFile::~CFile() {
@@ -120,6 +106,18 @@ void CFile::Close() {
         CFileException::ThrowOsError(LONG(GetLastError()), m_strFileName);
 }
 
+void CFile::Attach(HANDLE file, const char* fileName) {
+    Abort();
+    m_hFile = file;
+    m_strFileName = fileName;
+}
+
+HANDLE CFile::Detach() {
+    const HANDLE file = m_hFile;
+    m_hFile = INVALID_HANDLE_VALUE;
+    return file;
+}
+
 void CFile::Abort() {
     if (m_hFile != INVALID_HANDLE_VALUE)
         CloseHandle(m_hFile);
@@ -146,36 +144,14 @@ BOOL CFile::GetStatus(CFileStatus& status) const {
 void CFile::SetTimes(const CFileStatus& status) {
     if (!status.m_ctime && !status.m_atime && !status.m_mtime)
         return;
-    if (!ApplyTimes(m_hFile, status, m_strFileName))
+    FILETIME created, accessed, written;
+    if (status.m_ctime)
+        TimeToFileTime(status.m_ctime, created, m_strFileName);
+    if (status.m_atime)
+        TimeToFileTime(status.m_atime, accessed, m_strFileName);
+    if (status.m_mtime)
+        TimeToFileTime(status.m_mtime, written, m_strFileName);
+    if (!SetFileTime(m_hFile, status.m_ctime ? &created : nullptr,
+                     status.m_atime ? &accessed : nullptr, status.m_mtime ? &written : nullptr))
         CFileException::ThrowOsError(LONG(GetLastError()), m_strFileName);
-}
-
-void CFile::SetStatus(const char* fileName, const CFileStatus& status) {
-    const DWORD current = GetFileAttributesA(fileName);
-    if (current == INVALID_FILE_ATTRIBUTES)
-        CFileException::ThrowOsError(LONG(GetLastError()), fileName);
-    const bool attributesDiffer = status.m_attribute != current;
-
-    // A read-only file takes no new times: its attributes go first.
-    if (attributesDiffer && (current & FILE_ATTRIBUTE_READONLY)) {
-        if (!SetFileAttributesA(fileName, status.m_attribute))
-            CFileException::ThrowOsError(LONG(GetLastError()), fileName);
-    }
-
-    if (status.m_ctime || status.m_atime || status.m_mtime) {
-        const HANDLE file = CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            CFileException::ThrowOsError(LONG(GetLastError()), fileName);
-        const bool set = ApplyTimes(file, status, fileName);
-        const LONG osError = LONG(GetLastError());
-        CloseHandle(file);
-        if (!set)
-            CFileException::ThrowOsError(osError, fileName);
-    }
-
-    if (attributesDiffer && !(current & FILE_ATTRIBUTE_READONLY)) {
-        if (!SetFileAttributesA(fileName, status.m_attribute))
-            CFileException::ThrowOsError(LONG(GetLastError()), fileName);
-    }
 }

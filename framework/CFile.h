@@ -1,5 +1,6 @@
 // CFile: one file opened with CreateFileA, written with WriteFile and closed with CloseHandle.
-// Writes and closes that fail raise CFileException; Open reports failure by its result.
+// Writes and closes that fail raise CFileException; Open reports failure by its result. The
+// object owns its handle: it closes it, unless the handle is given up with Detach.
 #pragma once
 
 #include <windows.h>
@@ -10,8 +11,8 @@
 #include "CString.h"
 
 // A file's status. Times are seconds since 1 January 1970 UTC, converted from and to the
-// platform's file times through local time (see CFile::GetStatus and CFile::SetStatus); a
-// time of 0 is left unchanged by SetStatus.
+// platform's file times through local time (see CFile::GetStatus and CFile::SetTimes); a
+// time of 0 is left unchanged by SetTimes.
 struct CFileStatus {
     std::time_t m_ctime = 0; // creation
     std::time_t m_mtime = 0; // last write
@@ -57,24 +58,24 @@ public:
     // the size cannot be read.
     BOOL GetStatus(CFileStatus& status) const;
 
-    // Gives the file `fileName` the times and attributes of `status`. The attributes are
-    // written (SetFileAttributesA) only when they differ from the file's current ones: before
-    // the times when the file is read-only now, after them otherwise. The times are written
-    // with SetFileTime on a handle opened with read and write access, FILE_SHARE_READ and
-    // OPEN_EXISTING. Raises CFileException when a step fails.
-    static void SetStatus(const char* fileName, const CFileStatus& status);
-
     // Gives the open file the times of `status` (a time of 0 is left unchanged) with
     // SetFileTime on its own handle, which needs write access; the file is never looked up by
     // name again. Raises CFileException when a step fails.
     void SetTimes(const CFileStatus& status);
 
-    // The path as given to Open, or set for a handle opened otherwise (reported with errors).
-    const CString& GetFilePath() const { return m_strFileName; }
-    void SetFilePath(const char* fileName) { m_strFileName = fileName; }
+    // Takes over `file`, a handle that CreateFileA opened otherwise (INVALID_HANDLE_VALUE
+    // leaves this object closed), with the path that names it. A file held before is closed
+    // first, ignoring any failure.
+    void Attach(HANDLE file, const char* fileName);
+    // Gives the handle up, still open: closing it is no longer this object's business.
+    HANDLE Detach();
 
-    HANDLE m_hFile = INVALID_HANDLE_VALUE;
+    // The handle, INVALID_HANDLE_VALUE when closed.
+    operator HANDLE() const { return m_hFile; }
+    // The path as given to Open or Attach (reported with errors).
+    const CString& GetFilePath() const { return m_strFileName; }
 
 private:
+    HANDLE m_hFile = INVALID_HANDLE_VALUE;
     CString m_strFileName;
 };

@@ -23,7 +23,6 @@ public:
     BOOL DeleteImageList();
 
     HIMAGELIST GetSafeHandle() const { return m_hImageList; }
-    operator HIMAGELIST() const { return m_hImageList; }
 
     HIMAGELIST m_hImageList = nullptr;
 };

@@ -13,13 +13,6 @@ CString::CString(const char* text, int length) {
         Assign(text, length);
 }
 
-CString::CString(char ch, int repeat) {
-    if (repeat > 0) {
-        Resize(repeat);
-        std::memset(m_data, ch, std::size_t(repeat));
-    }
-}
-
 CString::CString(const CString& other) {
     Assign(other.m_data, other.m_length);
 }
@@ -129,11 +122,6 @@ CString& CString::operator+=(const char* text) {
     return *this;
 }
 
-CString& CString::operator+=(char ch) {
-    Append(&ch, 1);
-    return *this;
-}
-
 CString operator+(const CString& a, const CString& b) {
     CString r(a);
     r += b;
@@ -150,17 +138,6 @@ CString operator+(const char* a, const CString& b) {
     CString r(a);
     r += b;
     return r;
-}
-
-CString operator+(const CString& a, char b) {
-    CString r(a);
-    r += b;
-    return r;
-}
-
-bool operator==(const CString& a, const CString& b) {
-    return a.m_length == b.m_length &&
-           (a.m_length == 0 || std::memcmp(a.m_data, b.m_data, std::size_t(a.m_length)) == 0);
 }
 
 bool operator==(const CString& a, const char* b) {

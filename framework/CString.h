@@ -11,7 +11,6 @@ public:
     CString(const char* text);
     // `length` characters of `text` (none when it is negative).
     CString(const char* text, int length);
-    CString(char ch, int repeat = 1);
     CString(const CString& other);
     CString(CString&& other) noexcept;
     CString& operator=(const CString& other);
@@ -30,18 +29,14 @@ public:
     CString& operator=(const char* text);
     CString& operator+=(const CString& text);
     CString& operator+=(const char* text);
-    CString& operator+=(char ch);
     friend CString operator+(const CString& a, const CString& b);
     friend CString operator+(const CString& a, const char* b);
     friend CString operator+(const char* a, const CString& b);
-    friend CString operator+(const CString& a, char b);
+    // A character is no text: `text + 'c'` would otherwise add to the text's pointer.
+    friend CString operator+(const CString& a, char b) = delete;
 
-    friend bool operator==(const CString& a, const CString& b);
     friend bool operator==(const CString& a, const char* b);
-    friend bool operator!=(const CString& a, const CString& b) { return !(a == b); }
     friend bool operator!=(const CString& a, const char* b) { return !(a == b); }
-
-    // Case-sensitive byte comparison: <0, 0 or >0.
 
     // Substrings; counts are clamped to the text.
     CString Left(int count) const;

@@ -23,7 +23,6 @@ public:
     CWnd& operator=(const CWnd&) = delete;
 
     HWND m_hWnd = nullptr;
-    operator HWND() const { return m_hWnd; }
 
     // The CWnd that subclasses `hwnd`, or null.
     static CWnd* FromHandlePermanent(HWND hwnd);
@@ -55,7 +54,6 @@ public:
 
     void GetWindowRect(RECT* rect) const { ::GetWindowRect(m_hWnd, rect); }
     void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
-    void ScreenToClient(POINT* point) const { ::ScreenToClient(m_hWnd, point); }
     void ScreenToClient(RECT* rect) const;
     // Centres the window over its owner when the owner is visible and not minimised, else on
     // the work area of the screen the window is on; either way kept inside that work area.

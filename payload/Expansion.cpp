@@ -90,14 +90,6 @@ bool FindPayload(const std::uint8_t*& data, std::size_t& size) {
     return true;
 }
 
-Expansion ExpandPayloadFiles(const CString& folder) {
-    const std::uint8_t* data = nullptr;
-    std::size_t size = 0;
-    if (!FindPayload(data, size))
-        data = nullptr;
-    return ExpandPayloadFiles(folder, data, size);
-}
-
 Expansion ExpandPayloadFiles(const CString& folder, const std::uint8_t* data, std::size_t size) {
     if (!data)
         return Expansion::failed;

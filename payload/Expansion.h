@@ -13,9 +13,9 @@
 
 namespace payload {
 
-// Expands the payload that the installer carries (resource 129 of type RT_RCDATA in its own
-// executable) into `folder` (no trailing backslash), entry i becoming payload::kFileList[i],
-// stopping at the end marker or after the last name of the list. On success returns
+// Expands the payload, `size` bytes from `data` (null: no payload), into `folder` (no
+// trailing backslash), entry i becoming payload::kFileList[i], stopping at the end marker or
+// after the last name of the list. On success returns
 // Expansion::done with no temporary file left. On failure returns what went wrong; the files
 // finished before stay. On the NT family neither the temporary file nor a failing
 // entry's new file outlives the entry (see ExpandEntry); on the 95/98 family they are left
@@ -25,13 +25,11 @@ namespace payload {
 // A missing payload resource, a length that runs past the payload's end, or an entry that does
 // not expand to exactly its declared size fails as failed before anything of that entry
 // reaches its target.
-Expansion ExpandPayloadFiles(const CString& folder);
-
-// The same over a payload in memory: `size` bytes from `data` (null: no payload).
 Expansion ExpandPayloadFiles(const CString& folder, const std::uint8_t* data, std::size_t size);
 
-// Locates the payload in the executable's resources: FindResourceA, LoadResource,
-// LockResource and SizeofResource on the process's own module. False when it is missing.
+// Locates the payload that the installer carries, resource 129 of type RT_RCDATA in its own
+// executable: FindResourceA, LoadResource, LockResource and SizeofResource on the process's
+// own module. False when it is missing.
 bool FindPayload(const std::uint8_t*& data, std::size_t& size);
 
 } // namespace payload

@@ -38,12 +38,22 @@ struct IoStatusBlock {
     ULONG_PTR information;
 };
 
+// Opens `path` into `file` with CreateFileA (an inheritable handle). Returns 0, or the error
+// of the failed creation.
+DWORD Create(CFile& file, const char* path, DWORD access, DWORD share, DWORD disposition,
+             DWORD flags = 0) {
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+    const HANDLE handle =
+        CreateFileA(path, access, share, &sa, disposition, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+    const DWORD error = handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    file.Attach(handle, path);
+    return error;
+}
+
 // Opens a file that must not exist yet: a link or a file of that name makes it fail
 // (ERROR_FILE_EXISTS), so nothing is ever written through a name that someone else prepared.
-HANDLE CreateNew(const char* path, DWORD access, DWORD share, DWORD flags) {
-    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-    return CreateFileA(path, access, share, &sa, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | flags,
-                       nullptr);
+DWORD CreateNew(CFile& file, const char* path, DWORD access, DWORD share, DWORD flags = 0) {
+    return Create(file, path, access, share, CREATE_NEW, flags);
 }
 
 // The temporary file, open for writing and reading with no sharing until LZClose closes it.
@@ -52,56 +62,50 @@ HANDLE CreateNew(const char* path, DWORD access, DWORD share, DWORD flags) {
 // put there) is first replaced by an empty file of the run's own, renamed over it: a rename
 // replaces a link itself, never what the link points to (Wine deletes the target of a link
 // given to DeleteFileA). That file is then deleted by name. The 95/98 family has no links and
-// no such rename; there the file is created or truncated in place, as a target is.
-HANDLE CreateTemporary(const ExpansionRun& run) {
+// no such rename; there the file is created or truncated in place, as a target is. Returns 0,
+// or the error of the creation that failed.
+DWORD CreateTemporary(const ExpansionRun& run, CFile& temp) {
     const DWORD access = GENERIC_READ | GENERIC_WRITE;
-    if (!run.staged) {
-        SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-        return CreateFileA(run.tempPath, access, 0, &sa, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
-    }
-    const HANDLE file = CreateNew(run.tempPath, access, 0, FILE_FLAG_DELETE_ON_CLOSE);
-    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
-        return file;
+    if (!run.staged)
+        return Create(temp, run.tempPath, access, 0, CREATE_ALWAYS);
+    const DWORD error = CreateNew(temp, run.tempPath, access, 0, FILE_FLAG_DELETE_ON_CLOSE);
+    if (error != ERROR_FILE_EXISTS)
+        return error;
 
     // Windows refuses to rename over a read-only file, Wine does not: such a file is not the
     // run's to replace either way.
     const DWORD attributes = GetFileAttributesA(run.tempPath);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return INVALID_HANDLE_VALUE;
-    }
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return ERROR_ACCESS_DENIED;
     char name[32];
     wsprintfA(name, "\\krz%lx.tmp", GetCurrentProcessId());
     const CString aside = run.folder + name;
-    const HANDLE empty = CreateNew(aside, GENERIC_WRITE, 0, 0);
-    if (empty == INVALID_HANDLE_VALUE)
-        return empty;
-    CloseHandle(empty);
+    {
+        CFile empty;
+        if (const DWORD failed = CreateNew(empty, aside, GENERIC_WRITE, 0))
+            return failed;
+    }
     if (!MoveFileExA(aside, run.tempPath, MOVEFILE_REPLACE_EXISTING)) {
-        const DWORD error = GetLastError();
+        const DWORD failed = GetLastError();
         RemoveFile(aside);
-        SetLastError(error);
-        return INVALID_HANDLE_VALUE;
+        return failed;
     }
     RemoveFile(run.tempPath);
-    return CreateNew(run.tempPath, access, 0, FILE_FLAG_DELETE_ON_CLOSE);
+    return CreateNew(temp, run.tempPath, access, 0, FILE_FLAG_DELETE_ON_CLOSE);
 }
 
 // Expands the temporary file through the handle that wrote it: LZInit takes a file handle as
 // the HFILE of _lopen, and LZClose closes it. Returns LZRead's count, or a negative LZ32
-// error when the file cannot be read.
-INT ExpandHeldFile(HANDLE file, BYTE* buffer) {
-    if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0) {
-        CloseHandle(file);
+// error when the file cannot be read. LZ32 takes the handle over when LZInit succeeds;
+// otherwise `file` keeps it.
+INT ExpandHeldFile(CFile& file, BYTE* buffer) {
+    if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0)
         return LZERROR_READ;
-    }
     // Kernel handles keep to 32 significant bits, also in 64-bit processes.
-    const INT lz = LZInit(INT(reinterpret_cast<INT_PTR>(file)));
-    if (lz < 0) {
-        CloseHandle(file); // LZClose closes it only when LZInit has taken it
+    const INT lz = LZInit(INT(reinterpret_cast<INT_PTR>(HANDLE(file))));
+    if (lz < 0)
         return lz;
-    }
+    file.Detach();
     const INT count = LZRead(lz, reinterpret_cast<char*>(buffer), INT(kExpansionBufferSize));
     LZClose(lz);
     return count;
@@ -117,16 +121,15 @@ void DeleteWhenClosed(const CFile& file) {
         reinterpret_cast<void*>(ntdll ? GetProcAddress(ntdll, "NtSetInformationFile") : nullptr));
     BOOLEAN remove = TRUE;
     IoStatusBlock io = {};
-    if (!set || set(file.m_hFile, &io, &remove, sizeof remove, kFileDispositionInformation) < 0)
+    if (!set || set(file, &io, &remove, sizeof remove, kFileDispositionInformation) < 0)
         RemoveFile(file.GetFilePath());
 }
 
 // True when `path` names the very file that `held` has open (same volume, same file index).
 bool IsFileAt(HANDLE held, const char* path) {
-    const HANDLE there =
-        CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (there == INVALID_HANDLE_VALUE)
+    CFile there;
+    if (Create(there, path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+               OPEN_EXISTING) != 0)
         return false;
     BY_HANDLE_FILE_INFORMATION a, b;
     // Wine reports no volume serial number for a file renamed while open; the index alone
@@ -136,7 +139,6 @@ bool IsFileAt(HANDLE held, const char* path) {
                       a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow &&
                       (a.dwVolumeSerialNumber == b.dwVolumeSerialNumber ||
                        !a.dwVolumeSerialNumber || !b.dwVolumeSerialNumber);
-    CloseHandle(there);
     return same;
 }
 
@@ -185,11 +187,9 @@ Expansion InstallByRename(const ExpansionRun& run, const CString& target, INT co
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         return Expansion::targetRefused;
     CFile file;
-    file.m_hFile =
-        CreateNew(run.tempPath, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, 0);
-    if (file.m_hFile == INVALID_HANDLE_VALUE)
+    if (CreateNew(file, run.tempPath, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_DELETE) !=
+        0)
         return Expansion::targetRefused;
-    file.SetFilePath(run.tempPath);
     try {
         file.Write(run.buffer, UINT(count));
     } catch (const CFileException& e) {
@@ -198,8 +198,7 @@ Expansion InstallByRename(const ExpansionRun& run, const CString& target, INT co
         return WriteFailure(e);
     }
     Stamp(file, run.stamp);
-    if (!MoveFileExA(run.tempPath, target, MOVEFILE_REPLACE_EXISTING) ||
-        !IsFileAt(file.m_hFile, target)) {
+    if (!MoveFileExA(run.tempPath, target, MOVEFILE_REPLACE_EXISTING) || !IsFileAt(file, target)) {
         DeleteWhenClosed(file);
         file.Abort();
         return Expansion::targetRefused;
@@ -236,18 +235,16 @@ Expansion InstallInPlace(const ExpansionRun& run, const CString& target, INT cou
 Expansion ExpandEntry(const ExpansionRun& run, const payload::Entry& entry, const char* name) {
     // The temporary file: the signature prefix and the body make the complete compressed file.
     CFile temp;
-    temp.m_hFile = CreateTemporary(run);
-    if (temp.m_hFile == INVALID_HANDLE_VALUE) {
-        switch (GetLastError()) {
-        case ERROR_DISK_FULL:
-            return Expansion::temporaryNoSpace;
-        case ERROR_BAD_PATHNAME:
-            return Expansion::temporaryBadPath;
-        default:
-            return Expansion::folderUnusable;
-        }
+    switch (CreateTemporary(run, temp)) {
+    case 0:
+        break;
+    case ERROR_DISK_FULL:
+        return Expansion::temporaryNoSpace;
+    case ERROR_BAD_PATHNAME:
+        return Expansion::temporaryBadPath;
+    default:
+        return Expansion::folderUnusable;
     }
-    temp.SetFilePath(run.tempPath);
     try {
         temp.Write(payload::kSignaturePrefix, sizeof payload::kSignaturePrefix);
         temp.Write(entry.body, entry.length);
@@ -261,9 +258,7 @@ Expansion ExpandEntry(const ExpansionRun& run, const payload::Entry& entry, cons
     // Expansion by LZ32: one read for the whole file. LZ32 stops only at the end of the
     // stream or of the buffer, so a count other than the header's size means a corrupt entry
     // (or one too large for the buffer, which LZ32 would silently cut).
-    const HANDLE held = temp.m_hFile;
-    temp.m_hFile = INVALID_HANDLE_VALUE;
-    const INT count = ExpandHeldFile(held, run.buffer);
+    const INT count = ExpandHeldFile(temp, run.buffer);
     std::uint32_t declared = 0;
     if (count <= 0 || !DeclaredSize(entry, declared) || declared > kExpansionBufferSize ||
         std::uint32_t(count) != declared)

@@ -6,8 +6,6 @@
 
 #include "SystemLibraries.h"
 
-AFX_BIND_SYSTEM_FUNCTION("lz32.dll", INT, LZOpenFileA, (LPSTR path, LPOFSTRUCT of, WORD style),
-                         (path, of, style), LZERROR_BADINHANDLE)
 AFX_BIND_SYSTEM_FUNCTION("lz32.dll", INT, LZInit, (INT file), (file), LZERROR_BADINHANDLE)
 AFX_BIND_SYSTEM_FUNCTION("lz32.dll", INT, LZRead, (INT file, LPSTR buffer, INT count),
                          (file, buffer, count), LZERROR_READ)

@@ -1,7 +1,6 @@
 #include "Packer.h"
 
 #include "PayloadLayout.h"
-#include "PeImage.h"
 #include "PeResources.h"
 #include "Szdd.h"
 
@@ -84,8 +83,8 @@ bool LocatePayload(const Bytes& file, Located& located, std::string& error) {
     const pe::Error e =
         pe::FindResourceData(file.data(), file.size(), payload::kResourceType, payload::kResourceId,
                              payload::kResourceLanguage, resource);
-    if (e != pe::Error::none) {
-        error = std::string("executable: ") + pe::ErrorText(e) +
+    if (e) {
+        error = "executable: " + e.Text() +
                 (e == pe::Error::notFound ? " (RCDATA 129, the payload)" : "");
         return false;
     }
@@ -99,7 +98,7 @@ bool LocatePayload(const Bytes& file, Located& located, std::string& error) {
     located.executable = true;
     pe::Headers headers;
     std::uint32_t certificates, certificatesSize;
-    if (pe::ReadHeaders(file.data(), file.size(), headers, error)) {
+    if (pe::ReadHeaders(file.data(), file.size(), headers) == pe::Error::none) {
         pe::DataDirectory(file.data(), headers, pe::kCertificateDirectory, certificates,
                           certificatesSize);
         if (certificatesSize != 0)
@@ -113,8 +112,11 @@ bool CheckWholeFile(const Bytes& file, std::string& error) {
     if (!pe::LooksLikeExecutable(file.data(), file.size()))
         return true;
     pe::Headers headers;
-    return pe::ReadHeaders(file.data(), file.size(), headers, error) &&
-           pe::CheckExtent(file.data(), file.size(), headers, error);
+    pe::Error e = pe::ReadHeaders(file.data(), file.size(), headers);
+    if (e == pe::Error::none)
+        e = pe::CheckExtent(file.data(), file.size(), headers);
+    error = e.Text();
+    return !e;
 }
 
 bool ReadEntries(const std::uint8_t* data, std::size_t size, std::vector<EntryInfo>& entries,

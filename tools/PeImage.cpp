@@ -12,23 +12,48 @@ bool Has(std::size_t size, std::uint64_t offset, std::uint64_t length) {
 
 } // namespace
 
-bool ReadHeaders(const std::uint8_t* image, std::size_t size, Headers& h, std::string& error) {
-    h = Headers();
-    error = "damaged or incomplete PE headers";
-    if (!Has(size, 0, 0x40) || Get16(image) != 0x5A4D) {
-        error = "not an executable (no MZ header)";
-        return false;
+Error::Error(Kind kind) : m_kind(kind) {
+    switch (kind) {
+    case notExecutable:
+        m_text = "not an executable (no MZ header)";
+        break;
+    case badHeaders:
+        m_text = "damaged or incomplete PE headers";
+        break;
+    case noResources:
+        m_text = "the executable has no resources";
+        break;
+    case badDirectory:
+        m_text = "damaged resource directory";
+        break;
+    case notFound:
+        m_text = "resource not found";
+        break;
+    default:
+        break;
     }
+}
+
+bool LooksLikeExecutable(const std::uint8_t* image, std::size_t size) {
+    return size >= 2 && image[0] == 'M' && image[1] == 'Z';
+}
+
+Error ReadHeaders(const std::uint8_t* image, std::size_t size, Headers& h) {
+    h = Headers();
+    if (!LooksLikeExecutable(image, size))
+        return Error::notExecutable;
+    if (!Has(size, 0, 0x40))
+        return Error::badHeaders;
     const std::uint64_t pe = Get32(image + 0x3C);
     if (!Has(size, pe, 24) || Get32(image + pe) != 0x00004550)
-        return false;
+        return Error::badHeaders;
     h.fileHeader = std::size_t(pe + 4);
     const unsigned count = Get16(image + h.fileHeader + 2);
     h.optionalSize = Get16(image + h.fileHeader + 16);
     h.optional = h.fileHeader + 20;
     if (count == 0 || count > kMaxSections || !Has(size, h.optional, h.optionalSize) ||
         h.optionalSize < 2)
-        return false;
+        return Error::badHeaders;
     std::size_t countField;
     switch (Get16(image + h.optional)) {
     case 0x10B:
@@ -40,22 +65,22 @@ bool ReadHeaders(const std::uint8_t* image, std::size_t size, Headers& h, std::s
         h.pe32Plus = true;
         break;
     default:
-        return false;
+        return Error::badHeaders;
     }
     if (countField + 4 > h.optionalSize)
-        return false;
+        return Error::badHeaders;
     h.directories = h.optional + countField + 4;
     h.directoryCount = Get32(image + h.optional + countField);
     if (h.directoryCount > 16 ||
         countField + 4 + 8 * std::uint64_t(h.directoryCount) > h.optionalSize)
-        return false;
+        return Error::badHeaders;
     h.sectionAlignment = Get32(image + h.optional + 32);
     h.fileAlignment = Get32(image + h.optional + 36);
     h.sizeOfHeaders = Get32(image + h.optional + 60);
 
     const std::size_t table = h.SectionTable();
     if (!Has(size, table, 40 * std::uint64_t(count)))
-        return false;
+        return Error::badHeaders;
     std::uint64_t nextAddress = 0;
     for (unsigned i = 0; i < count; ++i) {
         Section s;
@@ -70,12 +95,11 @@ bool ReadHeaders(const std::uint8_t* image, std::size_t size, Headers& h, std::s
         const std::uint64_t span = s.virtualSize ? s.virtualSize : s.rawSize;
         const std::uint64_t end = std::uint64_t(s.virtualAddress) + span;
         if (s.virtualAddress < nextAddress || end > 0xFFFFFFFF)
-            return false;
+            return Error::badHeaders;
         nextAddress = end;
         h.sections.push_back(s);
     }
-    error.clear();
-    return true;
+    return Error::none;
 }
 
 void DataDirectory(const std::uint8_t* image, const Headers& h, unsigned index, std::uint32_t& rva,
@@ -111,30 +135,25 @@ bool MapAddress(const Headers& h, std::size_t fileSize, std::uint64_t rva, std::
     return true;
 }
 
-bool CheckExtent(const std::uint8_t* image, std::size_t size, const Headers& h,
-                 std::string& error) {
-    if (h.sizeOfHeaders > size) {
-        error = "the file ends inside its headers";
-        return false;
-    }
+Error CheckExtent(const std::uint8_t* image, std::size_t size, const Headers& h) {
+    if (h.sizeOfHeaders > size)
+        return Error(Error::cutShort, "the file ends inside its headers");
     for (const Section& s : h.sections) {
-        if (s.rawSize != 0 && !Has(size, s.rawOffset, s.rawSize)) {
-            error = "the file is cut short: section " + std::string(s.name) + " needs bytes " +
-                    std::to_string(s.rawOffset) + " to " +
-                    std::to_string(std::uint64_t(s.rawOffset) + s.rawSize) + ", the file has " +
-                    std::to_string(size);
-            return false;
-        }
+        if (s.rawSize != 0 && !Has(size, s.rawOffset, s.rawSize))
+            return Error(Error::cutShort,
+                         "the file is cut short: section " + std::string(s.name) + " needs bytes " +
+                             std::to_string(s.rawOffset) + " to " +
+                             std::to_string(std::uint64_t(s.rawOffset) + s.rawSize) +
+                             ", the file has " + std::to_string(size));
     }
     std::uint32_t offset, length;
     DataDirectory(image, h, kCertificateDirectory, offset, length);
-    if (length != 0 && !Has(size, offset, length)) {
-        error = "the file is cut short: its certificate table needs bytes " +
-                std::to_string(offset) + " to " + std::to_string(std::uint64_t(offset) + length) +
-                ", the file has " + std::to_string(size);
-        return false;
-    }
-    return true;
+    if (length != 0 && !Has(size, offset, length))
+        return Error(Error::cutShort, "the file is cut short: its certificate table needs bytes " +
+                                          std::to_string(offset) + " to " +
+                                          std::to_string(std::uint64_t(offset) + length) +
+                                          ", the file has " + std::to_string(size));
+    return Error::none;
 }
 
 std::uint32_t Checksum(const std::uint8_t* image, std::size_t size, const Headers& h) {

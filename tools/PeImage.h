@@ -6,11 +6,43 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ByteOrder.h"
 
 namespace pe {
+
+// What went wrong with an image, and the text that says it to the user: the one error of the
+// PE tools. Converts to true when something went wrong.
+class Error {
+public:
+    enum Kind {
+        none,
+        notExecutable, // no "MZ" header
+        badHeaders,    // the PE headers are missing, cut short or inconsistent
+        cutShort,      // the file ends before the image's data does
+        noResources,   // the image has no resource directory
+        badDirectory,  // the resource directory points outside the image or nests wrongly
+        notFound,      // no resource of that type and name
+        refused,       // the image cannot take a resource as it is (signed, or laid out so)
+        internal,      // a rewritten image does not read back
+    };
+
+    // With the kind's own text; `cutShort`, `refused` and `internal` come with a text of their
+    // own.
+    Error(Kind kind = none);
+    Error(Kind kind, std::string text) : m_kind(kind), m_text(std::move(text)) {}
+
+    const std::string& Text() const { return m_text; }
+    explicit operator bool() const { return m_kind != none; }
+    friend bool operator==(const Error& a, const Error& b) { return a.m_kind == b.m_kind; }
+    friend bool operator!=(const Error& a, const Error& b) { return a.m_kind != b.m_kind; }
+
+private:
+    Kind m_kind;
+    std::string m_text;
+};
 
 struct Section {
     char name[9] = {};      // up to eight bytes, NUL-terminated here
@@ -28,7 +60,7 @@ constexpr unsigned kCertificateDirectory = 4; // a file offset, not an address
 constexpr unsigned kRelocationDirectory = 5;
 constexpr unsigned kDebugDirectory = 6;
 
-// No more sections than the resource reader takes.
+// No more sections than this are read.
 constexpr std::size_t kMaxSections = 96;
 
 constexpr std::uint32_t kDiscardable = 0x02000000;
@@ -55,9 +87,12 @@ struct Headers {
     std::size_t DirectoryField(unsigned index) const { return directories + 8 * index; }
 };
 
-// Reads the headers and the section table. Fails with a text when they are missing, cut short
-// or inconsistent (sections out of address order).
-bool ReadHeaders(const std::uint8_t* image, std::size_t size, Headers& headers, std::string& error);
+// True when the image starts like an executable ("MZ").
+bool LooksLikeExecutable(const std::uint8_t* image, std::size_t size);
+
+// Reads the headers and the section table: notExecutable without "MZ", badHeaders when they
+// are missing, cut short or inconsistent (sections out of address order).
+Error ReadHeaders(const std::uint8_t* image, std::size_t size, Headers& headers);
 
 // RVA and size of data directory `index`; zeros when the image has no such directory.
 void DataDirectory(const std::uint8_t* image, const Headers& headers, unsigned index,
@@ -71,10 +106,9 @@ int SectionOf(const Headers& headers, std::uint32_t rva);
 bool MapAddress(const Headers& headers, std::size_t fileSize, std::uint64_t rva,
                 std::uint64_t length, std::size_t& offset);
 
-// True when the file is long enough for the whole image: the headers, every section's data
-// and the certificate table of a signed file. Otherwise `error` says what is cut short.
-bool CheckExtent(const std::uint8_t* image, std::size_t size, const Headers& headers,
-                 std::string& error);
+// Whether the file is long enough for the whole image: the headers, every section's data and
+// the certificate table of a signed file. Otherwise cutShort, saying what is cut short.
+Error CheckExtent(const std::uint8_t* image, std::size_t size, const Headers& headers);
 
 // The image's checksum as the loader computes it, the checksum field counted as zero.
 std::uint32_t Checksum(const std::uint8_t* image, std::size_t size, const Headers& headers);

@@ -13,27 +13,6 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint32_t kHighBit = 0x80000000;
-// Type, name and language: the loader looks three levels deep, no more.
-constexpr int kLevels = 3;
-// Bounds against directories that point many times at the same bytes.
-constexpr std::size_t kMaxNodes = 65536;
-
-struct Tree;
-
-struct Entry {
-    bool named = false;
-    std::vector<std::uint16_t> name; // a named entry's UTF-16 units
-    std::uint32_t id = 0;
-    std::vector<Tree> subdirectory; // one directory, or none for a data entry
-    Bytes data;
-    std::uint32_t codePage = 0;
-};
-
-// One directory of the resource tree.
-struct Tree {
-    std::uint8_t header[12] = {}; // characteristics, time stamp, version: kept as they were
-    std::vector<Entry> entries;
-};
 
 std::uint64_t AlignUp(std::uint64_t value, std::uint64_t alignment) {
     return (value + alignment - 1) / alignment * alignment;
@@ -47,167 +26,84 @@ std::uint32_t Span(const Section& s) {
     return s.virtualSize ? s.virtualSize : s.rawSize;
 }
 
-// Reads the whole resource tree of an image.
-class TreeReader {
-public:
-    TreeReader(const Bytes& image, const Headers& headers, std::uint32_t rva)
-        : m_image(image), m_headers(headers), m_rva(rva) {}
-
-    bool Read(Tree& root, std::string& error) {
-        if (!ReadDirectory(0, 0, root)) {
-            error = "damaged resource directory";
-            return false;
-        }
-        return true;
-    }
-
-private:
-    bool Map(std::uint64_t rva, std::uint64_t length, std::size_t& offset) const {
-        return MapAddress(m_headers, m_image.size(), rva, length, offset);
-    }
-
-    bool ReadDirectory(std::uint32_t at, int level, Tree& directory) {
-        std::size_t header, entries;
-        if (++m_nodes > kMaxNodes || !Map(std::uint64_t(m_rva) + at, 16, header))
-            return false;
-        std::memcpy(directory.header, &m_image[header], 12);
-        const std::uint64_t count = Get16(&m_image[header + 12]) + Get16(&m_image[header + 14]);
-        if (!Map(std::uint64_t(m_rva) + at + 16, 8 * count, entries))
-            return false;
-        directory.entries.resize(std::size_t(count));
-        for (std::size_t i = 0; i < count; ++i) {
-            Entry& entry = directory.entries[i];
-            const std::uint32_t name = Get32(&m_image[entries + 8 * i]);
-            const std::uint32_t target = Get32(&m_image[entries + 8 * i + 4]);
-            entry.named = (name & kHighBit) != 0;
-            if (entry.named && !ReadName(name & ~kHighBit, entry.name))
-                return false;
-            entry.id = entry.named ? 0 : name;
-            const bool isDirectory = (target & kHighBit) != 0;
-            if (isDirectory != (level + 1 < kLevels))
-                return false;
-            if (isDirectory) {
-                entry.subdirectory.resize(1);
-                if (!ReadDirectory(target & ~kHighBit, level + 1, entry.subdirectory[0]))
-                    return false;
-            } else if (!ReadData(target, entry)) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    bool ReadName(std::uint32_t at, std::vector<std::uint16_t>& name) const {
-        std::size_t length, units;
-        if (!Map(std::uint64_t(m_rva) + at, 2, length))
-            return false;
-        const std::uint32_t count = Get16(&m_image[length]);
-        if (!Map(std::uint64_t(m_rva) + at + 2, 2 * std::uint64_t(count), units))
-            return false;
-        for (std::uint32_t i = 0; i < count; ++i)
-            name.push_back(std::uint16_t(Get16(&m_image[units + 2 * i])));
-        return true;
-    }
-
-    bool ReadData(std::uint32_t at, Entry& entry) {
-        std::size_t field, data;
-        if (++m_nodes > kMaxNodes || !Map(std::uint64_t(m_rva) + at, 16, field))
-            return false;
-        const std::uint32_t rva = Get32(&m_image[field]);
-        const std::uint32_t size = Get32(&m_image[field + 4]);
-        entry.codePage = Get32(&m_image[field + 8]);
-        // Resources may share data, but not so often that the copies outgrow the image.
-        m_data += size;
-        if (m_data > 4 * std::uint64_t(m_image.size()) || !Map(rva, size, data))
-            return false;
-        entry.data.assign(m_image.begin() + std::ptrdiff_t(data),
-                          m_image.begin() + std::ptrdiff_t(data + size));
-        return true;
-    }
-
-    const Bytes& m_image;
-    const Headers& m_headers;
-    std::uint32_t m_rva;
-    std::size_t m_nodes = 0;
-    std::uint64_t m_data = 0;
-};
-
 // The entry with integer id `id`, added in id order after the named entries when missing.
-Entry& IdEntry(Tree& directory, std::uint32_t id, bool& added) {
+ResourceEntry& IdEntry(ResourceDirectory& directory, std::uint32_t id, bool& added) {
     auto& entries = directory.entries;
     auto at = std::find_if(entries.begin(), entries.end(),
-                           [&](const Entry& e) { return !e.named && e.id >= id; });
+                           [&](const ResourceEntry& e) { return !e.named && e.id >= id; });
     added = at == entries.end() || at->id != id;
     if (added) {
-        Entry entry;
+        ResourceEntry entry;
         entry.id = id;
         at = entries.insert(at, entry);
     }
     return *at;
 }
 
-void Replace(Tree& root, unsigned type, unsigned name, unsigned language, const Bytes& data) {
+void Replace(ResourceDirectory& root, unsigned type, unsigned name, unsigned language,
+             const Bytes& data) {
     bool added;
-    Entry& typeEntry = IdEntry(root, type, added);
+    ResourceEntry& typeEntry = IdEntry(root, type, added);
     if (added)
         typeEntry.subdirectory.resize(1);
-    Entry& nameEntry = IdEntry(typeEntry.subdirectory[0], name, added);
+    ResourceEntry& nameEntry = IdEntry(typeEntry.subdirectory[0], name, added);
     if (added)
         nameEntry.subdirectory.resize(1);
-    Entry version;
+    ResourceEntry version;
     version.id = language;
-    version.data = data;
+    version.data = data.data();
+    version.size = std::uint32_t(data.size());
     nameEntry.subdirectory[0].entries = {version};
 }
 
 // Lays the tree out as a resource section at `rva`: the directories level by level, then the
 // names, the data entries, and the data, each resource's data on an eight-byte boundary.
-Bytes Serialize(const Tree& root, std::uint32_t rva) {
-    std::vector<const Tree*> directories{&root};
+Bytes Serialize(const ResourceDirectory& root, std::uint32_t rva) {
+    std::vector<const ResourceDirectory*> directories{&root};
     for (std::size_t i = 0; i < directories.size(); ++i)
-        for (const Entry& e : directories[i]->entries)
+        for (const ResourceEntry& e : directories[i]->entries)
             if (!e.subdirectory.empty())
                 directories.push_back(&e.subdirectory[0]);
 
     std::vector<std::uint32_t> directoryAt, nameAt, dataEntryAt, dataAt;
     std::uint64_t at = 0;
-    for (const Tree* d : directories) {
+    for (const ResourceDirectory* d : directories) {
         directoryAt.push_back(std::uint32_t(at));
         at += 16 + 8 * d->entries.size();
     }
-    for (const Tree* d : directories)
-        for (const Entry& e : d->entries)
+    for (const ResourceDirectory* d : directories)
+        for (const ResourceEntry& e : d->entries)
             if (e.named) {
                 nameAt.push_back(std::uint32_t(at));
                 at += 2 + 2 * e.name.size();
             }
     at = AlignUp(at, 8);
-    for (const Tree* d : directories)
-        for (const Entry& e : d->entries)
+    for (const ResourceDirectory* d : directories)
+        for (const ResourceEntry& e : d->entries)
             if (e.subdirectory.empty()) {
                 dataEntryAt.push_back(std::uint32_t(at));
                 at += 16;
             }
-    for (const Tree* d : directories)
-        for (const Entry& e : d->entries)
+    for (const ResourceDirectory* d : directories)
+        for (const ResourceEntry& e : d->entries)
             if (e.subdirectory.empty()) {
                 at = AlignUp(at, 8);
                 dataAt.push_back(std::uint32_t(at));
-                at += e.data.size();
+                at += e.size;
             }
 
     Bytes out(std::size_t(at), 0);
     std::size_t nextDirectory = 1, nextName = 0, nextData = 0;
     for (std::size_t i = 0; i < directories.size(); ++i) {
-        const Tree& d = *directories[i];
+        const ResourceDirectory& d = *directories[i];
         std::uint8_t* header = &out[directoryAt[i]];
         std::memcpy(header, d.header, 12);
         const auto named = std::count_if(d.entries.begin(), d.entries.end(),
-                                         [](const Entry& e) { return e.named; });
+                                         [](const ResourceEntry& e) { return e.named; });
         Put16(header + 12, std::uint32_t(named));
         Put16(header + 14, std::uint32_t(d.entries.size() - std::size_t(named)));
         for (std::size_t k = 0; k < d.entries.size(); ++k) {
-            const Entry& e = d.entries[k];
+            const ResourceEntry& e = d.entries[k];
             std::uint8_t* field = header + 16 + 8 * k;
             if (e.named) {
                 const std::uint32_t nameOffset = nameAt[nextName++];
@@ -226,9 +122,10 @@ Bytes Serialize(const Tree& root, std::uint32_t rva) {
             const std::uint32_t dataOffset = dataAt[nextData++];
             Put32(field + 4, entryOffset);
             Put32(&out[entryOffset], rva + dataOffset);
-            Put32(&out[entryOffset + 4], std::uint32_t(e.data.size()));
+            Put32(&out[entryOffset + 4], e.size);
             Put32(&out[entryOffset + 8], e.codePage);
-            std::copy(e.data.begin(), e.data.end(), out.begin() + dataOffset);
+            if (e.size != 0)
+                std::memcpy(&out[dataOffset], e.data, e.size);
         }
     }
     return out;
@@ -246,18 +143,20 @@ struct Plan {
 
 class Writer {
 public:
-    Writer(const Bytes& image, std::string& error) : m_image(image), m_error(error) {}
+    explicit Writer(const Bytes& image) : m_image(image) {}
+
+    const Error& GetError() const { return m_error; }
 
     bool Put(unsigned type, unsigned name, unsigned language, const Bytes& data, Bytes& out) {
-        if (!ReadHeaders(m_image.data(), m_image.size(), m_headers, m_error) ||
-            !CheckExtent(m_image.data(), m_image.size(), m_headers, m_error))
+        if ((m_error = ReadHeaders(m_image.data(), m_image.size(), m_headers)) ||
+            (m_error = CheckExtent(m_image.data(), m_image.size(), m_headers)))
             return false;
         const Headers& h = m_headers;
         if (!PowerOfTwo(h.sectionAlignment) || !PowerOfTwo(h.fileAlignment) ||
             h.fileAlignment > h.sectionAlignment ||
             h.SectionTable() + 40 * h.sections.size() > h.sizeOfHeaders ||
             h.sections.front().virtualAddress < h.sizeOfHeaders)
-            return Fail("damaged or incomplete PE headers");
+            return Fail(Error::badHeaders);
         for (const Section& s : h.sections)
             if (s.rawSize != 0 && s.rawOffset < h.sizeOfHeaders)
                 return Fail(std::string("section ") + s.name + " overlaps the headers");
@@ -269,7 +168,7 @@ public:
         if (m_headers.directoryCount <= kResourceDirectory)
             return Fail("the executable has no place for a resource directory");
 
-        Tree root;
+        ResourceDirectory root;
         DataDirectory(m_image.data(), m_headers, kResourceDirectory, rva, size);
         if (rva != 0 ? !PlanInPlace(rva, root) : !PlanNewSection())
             return false;
@@ -281,25 +180,26 @@ public:
         // The result must read back as intended.
         Headers check;
         Resource found;
-        if (!ReadHeaders(out.data(), out.size(), check, m_error) ||
-            !CheckExtent(out.data(), out.size(), check, m_error) ||
-            FindResourceData(out.data(), out.size(), type, name, language, found) !=
-                pe::Error::none ||
+        if (ReadHeaders(out.data(), out.size(), check) ||
+            CheckExtent(out.data(), out.size(), check) ||
+            FindResourceData(out.data(), out.size(), type, name, language, found) ||
             found.size != data.size() ||
             !std::equal(data.begin(), data.end(), out.begin() + std::ptrdiff_t(found.offset)))
-            return Fail("internal error: the rewritten executable does not read back");
+            return Fail(Error(Error::internal,
+                              "internal error: the rewritten executable does not read back"));
         return true;
     }
 
 private:
-    bool Fail(const std::string& message) {
-        m_error = message;
+    bool Fail(Error error) {
+        m_error = std::move(error);
         return false;
     }
+    bool Fail(const std::string& message) { return Fail(Error(Error::refused, message)); }
 
     const Section& At(int index) const { return m_headers.sections[std::size_t(index)]; }
 
-    bool PlanInPlace(std::uint32_t rva, Tree& root) {
+    bool PlanInPlace(std::uint32_t rva, ResourceDirectory& root) {
         const int r = SectionOf(m_headers, rva);
         if (r < 0)
             return Fail("the resource directory lies outside every section");
@@ -307,7 +207,7 @@ private:
         if (s.virtualAddress != rva)
             return Fail(std::string("the resource directory does not start section ") + s.name +
                         ", which may hold other data");
-        if (!TreeReader(m_image, m_headers, rva).Read(root, m_error))
+        if ((m_error = ReadResourceTree(m_image.data(), m_image.size(), m_headers, rva, root)))
             return false;
         m_plan.section = r;
         m_plan.rva = rva;
@@ -503,20 +403,21 @@ private:
     }
 
     const Bytes& m_image;
-    std::string& m_error;
+    Error m_error;
     Headers m_headers;
     Plan m_plan;
 };
 
 } // namespace
 
-bool PutResource(const Bytes& image, unsigned type, unsigned name, unsigned language,
-                 const Bytes& data, Bytes& out, std::string& error) {
+Error PutResource(const Bytes& image, unsigned type, unsigned name, unsigned language,
+                  const Bytes& data, Bytes& out) {
     out.clear();
-    const bool ok = Writer(image, error).Put(type, name, language, data, out);
-    if (!ok)
-        out.clear();
-    return ok;
+    Writer writer(image);
+    if (writer.Put(type, name, language, data, out))
+        return Error::none;
+    out.clear();
+    return writer.GetError();
 }
 
 } // namespace pe

@@ -4,8 +4,9 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
+
+#include "PeImage.h"
 
 namespace pe {
 
@@ -18,9 +19,10 @@ namespace pe {
 // the symbol table's place and the checksum (when the image has one) are brought up to date.
 // A signed image is refused: its signature would no longer match. The resource section is
 // laid out the same way whatever its old layout, so putting a resource into a result gives
-// the bytes that putting it into the original gives.
-bool PutResource(const std::vector<std::uint8_t>& image, unsigned type, unsigned name,
-                 unsigned language, const std::vector<std::uint8_t>& data,
-                 std::vector<std::uint8_t>& out, std::string& error);
+// the bytes that putting it into the original gives. The result is read back before it is
+// returned (an internal error when it does not read as intended); on failure `out` is empty.
+Error PutResource(const std::vector<std::uint8_t>& image, unsigned type, unsigned name,
+                  unsigned language, const std::vector<std::uint8_t>& data,
+                  std::vector<std::uint8_t>& out);
 
 } // namespace pe

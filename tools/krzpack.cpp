@@ -296,9 +296,9 @@ int Build(const std::vector<std::string>& args, const Options&) {
         !ReadExecutable(args[1], stub, error) || !ReadSources(sources, files, error) ||
         !packer::BuildPayload(files, payload, error, sources))
         return Fail(error);
-    if (!pe::PutResource(stub, payload::kResourceType, payload::kResourceId,
-                         payload::kResourceLanguage, payload, installer, error))
-        return Fail(args[1] + ": " + error);
+    if (const pe::Error e = pe::PutResource(stub, payload::kResourceType, payload::kResourceId,
+                                            payload::kResourceLanguage, payload, installer))
+        return Fail(args[1] + ": " + e.Text());
     if (!WriteAll({args[0]}, {installer}, error, 0777))
         return Fail(error);
     return 0;

@@ -62,10 +62,8 @@ void CallBoundFunctions() {
     DWORD handle = 0;
     GetFileVersionInfoSizeA(self, &handle);
 
-    OFSTRUCT of = {};
-    of.cBytes = sizeof of;
-    char missing[] = "no-such-file.tmp";
-    const INT file = LZOpenFileA(missing, &of, OF_READ);
+    // No file behind the handle: only the binding matters.
+    const INT file = LZInit(HFILE_ERROR);
     if (file >= 0)
         LZClose(file);
 

@@ -16,13 +16,13 @@ TEST(CFile, CreateModeIsExclusiveWriteOnlyTruncatingAndInheritable) {
     CFile file;
     ASSERT_TRUE(file.Open(path, CFile::modeCreate | CFile::shareExclusive | CFile::modeWrite));
     EXPECT_EQ(file.GetFilePath(), path);
-    EXPECT_EQ(GetFileSize(file.m_hFile, nullptr), 0u);
+    EXPECT_EQ(GetFileSize(HANDLE(file), nullptr), 0u);
     DWORD flags = 0;
-    ASSERT_TRUE(GetHandleInformation(file.m_hFile, &flags));
+    ASSERT_TRUE(GetHandleInformation(HANDLE(file), &flags));
     EXPECT_TRUE(flags & HANDLE_FLAG_INHERIT);
     char c;
     DWORD n;
-    EXPECT_FALSE(ReadFile(file.m_hFile, &c, 1, &n, nullptr)) << "write access only";
+    EXPECT_FALSE(ReadFile(HANDLE(file), &c, 1, &n, nullptr)) << "write access only";
 
     const HANDLE second = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -31,7 +31,7 @@ TEST(CFile, CreateModeIsExclusiveWriteOnlyTruncatingAndInheritable) {
 
     file.Write("abc", 3);
     file.Close();
-    EXPECT_EQ(file.m_hFile, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(HANDLE(file), INVALID_HANDLE_VALUE);
     EXPECT_EQ(ReadBytes(path), (Bytes{'a', 'b', 'c'}));
 }
 
@@ -67,8 +67,11 @@ TEST(CFile, StatusTimesRoundTripThroughLocalTime) {
     status.m_ctime = 1105970400; // January 2005
     status.m_mtime = 1593604800; // July 2020: daylight-saving time where there is one
     status.m_atime = 946684799;  // the last second of 1999 UTC
-    status.m_attribute = FILE_ATTRIBUTE_ARCHIVE;
-    CFile::SetStatus(path, status);
+    {
+        CFile file;
+        ASSERT_TRUE(file.Open(path, CFile::modeWrite | CFile::shareDenyNone));
+        file.SetTimes(status);
+    }
 
     CFile file;
     ASSERT_TRUE(file.Open(path, CFile::modeRead | CFile::shareDenyNone));

@@ -136,7 +136,7 @@ TEST(Expansion, DeepestAcceptedFolderInstalls) {
     CString folder = scratch.Path();
     while (folder.GetLength() < 239) {
         folder += "\\";
-        folder += CString('d', std::min(60, 239 - folder.GetLength()));
+        folder += std::string(std::size_t(std::min(60, 239 - folder.GetLength())), 'd').c_str();
         ASSERT_TRUE(CreateDirectoryA(folder, nullptr)) << folder.GetString();
     }
     ASSERT_EQ(folder.GetLength(), 239);

@@ -72,25 +72,6 @@ TEST_F(ShortcutTest, AMissingFolderWritesNothingAndTheNextLinkIsWritten) {
     EXPECT_EQ(ui::ReadShortcut(programs).value_or(ui::Shortcut()).path, target_);
 }
 
-// The installation writes both shortcuts with one shell link object: what it writes is what two
-// separate calls write, and a shortcut that fails on the way leaves the next one as it was.
-TEST_F(ShortcutTest, OneWriterWritesWhatSeparateCallsWrite) {
-    const std::string desktop = root_ + "\\Desktop\\KRZ.lnk";
-    const std::string programs = root_ + "\\Programs\\KRZ.lnk";
-    ASSERT_EQ(shell::CreateShortcut(target_.c_str(), desktop.c_str(), "Quorbelix"), S_OK);
-    ASSERT_EQ(shell::CreateShortcut(target_.c_str(), programs.c_str(), "Quorbelix"), S_OK);
-    const std::string separate[] = {ui::ReadFileBytes(desktop), ui::ReadFileBytes(programs)};
-    ASSERT_TRUE(DeleteFileA(desktop.c_str()) && DeleteFileA(programs.c_str()));
-    {
-        CShortcutWriter writer(target_.c_str(), "Quorbelix");
-        EXPECT_EQ(writer.Save(desktop.c_str()), S_OK);
-        EXPECT_TRUE(FAILED(writer.Save((root_ + "\\No Programs\\KRZ.lnk").c_str())));
-        EXPECT_EQ(writer.Save(programs.c_str()), S_OK);
-    }
-    EXPECT_EQ(ui::ReadFileBytes(desktop), separate[0]);
-    EXPECT_EQ(ui::ReadFileBytes(programs), separate[1]);
-}
-
 // The link path is converted into 260 units with its NUL: 259 characters fit, 260 are
 // refused before anything is saved (neither the path nor a shortened one is written).
 TEST_F(ShortcutTest, LinkPathLimit) {

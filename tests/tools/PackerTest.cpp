@@ -457,8 +457,7 @@ TEST_F(Krzpack, RefusalsLeaveEverythingAsItWas) {
     ASSERT_EQ(Run("build '" + installer + "' '" + kRealExecutable + "'" + Samples()), 0) << m_err;
     Bytes cut = ReadFile(installer);
     pe::Headers headers;
-    std::string error;
-    ASSERT_TRUE(pe::ReadHeaders(cut.data(), cut.size(), headers, error));
+    ASSERT_EQ(pe::ReadHeaders(cut.data(), cut.size(), headers), pe::Error::none);
     ASSERT_EQ(std::string(headers.sections[8].name), ".reloc");
     cut.resize(headers.sections[8].rawOffset);
     WriteFile(Path("cut.exe"), cut);

@@ -1,10 +1,12 @@
 // Builds small PE32 and PE32+ images with one resource section, for the PE reader's tests;
-// records where each field lies so that tests can damage it.
+// records where each field lies so that tests can damage it. Reads a resource out of an image
+// with code of its own, so that what the packer writes is checked by a reader it does not share.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <vector>
 
 namespace pebuilder {
@@ -129,6 +131,53 @@ inline Bytes Build(bool pe32Plus, const Bytes& data, Layout& layout, unsigned na
     layout.dataEntry = sectionOffset + dataEntries[0];
     layout.data = sectionOffset + payloadAt;
     return image;
+}
+
+inline std::uint32_t Get(const Bytes& b, std::size_t at, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = v << 8 | b.at(at + std::size_t(i));
+    return v;
+}
+
+// The bytes of resource `type`/`name` in exactly `language` (integer ids), as the loader finds
+// them through the resource directory and the section table; empty when it is not there.
+// Checks only what this needs: a damaged image throws std::out_of_range.
+inline Bytes ReadResource(const Bytes& image, unsigned type, unsigned name, unsigned language) {
+    const std::size_t pe = Get(image, 0x3C, 4);
+    const std::size_t sections = Get(image, pe + 6, 2);
+    const std::size_t optional = pe + 24;
+    const std::size_t table = optional + Get(image, pe + 20, 2);
+    const bool plus = Get(image, optional, 2) == 0x20B;
+    const std::uint32_t root = Get(image, optional + (plus ? 112 : 96) + 2 * 8, 4);
+    auto offsetOf = [&](std::uint32_t rva) -> std::size_t {
+        for (std::size_t i = 0; i < sections; ++i) {
+            const std::size_t h = table + 40 * i;
+            const std::uint32_t address = Get(image, h + 12, 4);
+            if (rva >= address && rva - address < Get(image, h + 16, 4))
+                return Get(image, h + 20, 4) + (rva - address);
+        }
+        throw std::out_of_range("address in no section");
+    };
+    std::uint32_t at = 0; // within the resource directory
+    for (unsigned id : {type, name, language}) {
+        const std::size_t directory = offsetOf(root + at);
+        // The entries with integer ids follow the named ones.
+        const std::size_t named = Get(image, directory + 12, 2);
+        const std::size_t count = named + Get(image, directory + 14, 2);
+        std::size_t k = named;
+        while (k < count && Get(image, directory + 16 + 8 * k, 4) != id)
+            ++k;
+        if (k == count)
+            return {};
+        at = Get(image, directory + 20 + 8 * k, 4) & 0x7FFFFFFF;
+    }
+    const std::size_t entry = offsetOf(root + at);
+    const std::size_t data = offsetOf(Get(image, entry, 4));
+    const std::size_t size = Get(image, entry + 4, 4);
+    if (data + size > image.size())
+        throw std::out_of_range("resource beyond the file");
+    return Bytes(image.begin() + std::ptrdiff_t(data), image.begin() + std::ptrdiff_t(data + size));
 }
 
 } // namespace pebuilder
