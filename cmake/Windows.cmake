@@ -34,9 +34,12 @@ if(krz_payload_dir STREQUAL "${CMAKE_SOURCE_DIR}/sample" AND
         add_executable(sample_uninstaller WIN32 ${CMAKE_SOURCE_DIR}/sample/src/Uninstall.c)
         set_target_properties(sample_uninstaller PROPERTIES OUTPUT_NAME Uninstall
                               RUNTIME_OUTPUT_DIRECTORY ${KRZ_PACKED_DIR})
-        # Without the C run-time library (sample/make-sample.sh).
+        # Built as sample/make-sample.sh builds the committed one: for size, without the C
+        # run-time library, and with no time stamp, so that the same source gives the same bytes.
+        target_compile_options(sample_uninstaller PRIVATE -Os -fno-asynchronous-unwind-tables)
         target_link_libraries(sample_uninstaller PRIVATE ole32 user32 advapi32 kernel32)
-        target_link_options(sample_uninstaller PRIVATE -s -nostdlib -nostartfiles)
+        target_link_options(sample_uninstaller PRIVATE -s -nostdlib -nostartfiles
+                                                       -Wl,--no-insert-timestamp)
         foreach(name KRZ.exe KRZ.hlp KRZ.cnt)
             configure_file(${KRZ_PAYLOAD_DIR}/${name} ${KRZ_PACKED_DIR}/${name} COPYONLY)
         endforeach()
