@@ -1,0 +1,144 @@
+// Exceptions through the installer's own C++ runtime hooks, in a program linked with them as the
+// installer is (krz_winmain): its application object runs the scenarios and its exit code is the
+// number that failed, each named on standard error.
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <new>
+
+#include "CFileException.h"
+#include "CWinApp.h"
+
+namespace {
+
+int g_failures = 0;
+int g_destroyed = 0;
+int g_uncaughtInDestructor = -1;
+
+void Check(const char* scenario, bool passed) {
+    if (!passed) {
+        ++g_failures;
+        std::fprintf(stderr, "runtime_tests: %s: failed\n", scenario);
+    }
+}
+
+struct Counted {
+    ~Counted() { ++g_destroyed; }
+};
+
+struct Watcher {
+    ~Watcher() { g_uncaughtInDestructor = std::uncaught_exceptions(); }
+};
+
+// Each frame holds an object to destroy on the way out, as the installation run's frames do.
+[[gnu::noinline]] void ThrowDiskFull(int depth) {
+    Counted local;
+    if (depth > 0)
+        ThrowDiskFull(depth - 1);
+    else if (depth == 0)
+        CFileException::ThrowOsError(ERROR_DISK_FULL, "C:\\KRZ.exe");
+}
+
+void DeepFileError() {
+    g_destroyed = 0;
+    try {
+        ThrowDiskFull(8);
+        Check("a file error eight frames deep: thrown", false);
+    } catch (const std::exception& error) {
+        Check("a file error eight frames deep: every frame's object destroyed", g_destroyed == 9);
+        Check("a file error eight frames deep: its text",
+              std::strcmp(error.what(), "Disk full: C:\\KRZ.exe") == 0);
+    }
+}
+
+void RethrownFromItsHandler() {
+    try {
+        try {
+            ThrowDiskFull(2);
+        } catch (const CFileException&) {
+            throw;
+        }
+    } catch (const CFileException& error) {
+        Check("rethrown from its handler: the same cause",
+              error.m_cause == CFileException::diskFull);
+        return;
+    }
+    Check("rethrown from its handler: caught", false);
+}
+
+// As the framework parks an exception at a window procedure and throws it again outside.
+void KeptAndThrownAgain() {
+    std::exception_ptr kept;
+    try {
+        ThrowDiskFull(1);
+    } catch (...) {
+        kept = std::current_exception();
+    }
+    const void* first = nullptr;
+    for (int round = 0; round < 2; ++round) {
+        try {
+            std::rethrow_exception(kept);
+        } catch (const CFileException& error) {
+            if (round == 0)
+                first = &error;
+            else
+                Check("kept and thrown twice: the same object", &error == first);
+        }
+    }
+}
+
+void CaughtInsideAHandler() {
+    try {
+        throw 7;
+    } catch (int outer) {
+        try {
+            throw std::bad_alloc();
+        } catch (const std::bad_alloc&) {
+        }
+        try {
+            throw;
+        } catch (int again) {
+            Check("caught inside a handler: the outer one still handled", again == outer);
+        }
+    }
+}
+
+void UncaughtWhileUnwinding() {
+    try {
+        Watcher watcher;
+        ThrowDiskFull(0);
+    } catch (const CFileException&) {
+        Check("uncaught while unwinding: one", g_uncaughtInDestructor == 1);
+        Check("uncaught while unwinding: none in the handler", std::uncaught_exceptions() == 0);
+    }
+}
+
+void ManyInTurn() {
+    int caught = 0;
+    for (int i = 0; i < 10000; ++i) {
+        try {
+            ThrowDiskFull(0);
+        } catch (const CFileException&) {
+            ++caught;
+        }
+    }
+    Check("10,000 in turn", caught == 10000);
+}
+
+class CRuntimeTestApp : public CWinApp {
+public:
+    BOOL InitInstance() override {
+        DeepFileError();
+        RethrownFromItsHandler();
+        KeptAndThrownAgain();
+        CaughtInsideAHandler();
+        UncaughtWhileUnwinding();
+        ManyInTurn();
+        return FALSE;
+    }
+    int ExitInstance() override { return g_failures; }
+};
+
+CRuntimeTestApp theApp;
+
+} // namespace
