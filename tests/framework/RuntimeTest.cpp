@@ -1,6 +1,7 @@
-// Exceptions through the installer's own C++ runtime hooks, in a program linked with them as the
-// installer is (krz_winmain): its application object runs the scenarios and its exit code is the
-// number that failed, each named on standard error.
+// Exceptions through the installer's own start-up code and C++ runtime hooks, in a program linked
+// as the installer is (krz_winmain, without the C runtime's start-up code): its application
+// object runs the scenarios and its exit code is the number that failed, each named on
+// standard error.
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -139,6 +140,7 @@ public:
     int ExitInstance() override { return g_failures; }
 };
 
+// Registered by its constructor, which the start-up code runs before WinMain.
 CRuntimeTestApp theApp;
 
 } // namespace
