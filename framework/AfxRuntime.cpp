@@ -317,6 +317,22 @@ const void* _Unwind_Find_FDE(void* pc, dwarf_eh_bases* bases) {
     return nullptr;
 }
 
+// The personality routine of C code with cleanups. The link-time optimisation names it for a
+// C++ function whose cleanups it rebuilds (the one seen: the Select Path dialog's subfolder
+// test, around its search handle). Its tables are the C++ routine's own (call sites with
+// cleanups, no types to match, every call that may throw listed), so it forwards to that
+// routine instead of bringing the runtime's C one along. Kept for the link-time optimisation,
+// which adds the reference after it has dropped what nothing called.
+_Unwind_Reason_Code __gxx_personality_v0(int, _Unwind_Action, _Unwind_Exception_Class,
+                                         _Unwind_Exception*, _Unwind_Context*);
+
+[[gnu::used]] _Unwind_Reason_Code __gcc_personality_v0(int version, _Unwind_Action actions,
+                                                       _Unwind_Exception_Class exceptionClass,
+                                                       _Unwind_Exception* exception,
+                                                       _Unwind_Context* context) {
+    return __gxx_personality_v0(version, actions, exceptionClass, exception, context);
+}
+
 // The start-up code's registration of the table, which the search above does not need.
 void __register_frame_info(const void*, void*) {}
 

@@ -126,6 +126,23 @@ void ManyInTurn() {
     Check("10,000 in turn", caught == 10000);
 }
 
+extern "C" void RunWithCleanup(void (*function)(), int* cleanups);
+
+extern "C" void ThrowFromC() {
+    ThrowDiskFull(0);
+}
+
+void ThroughCCleanup() {
+    int cleanups = 0;
+    try {
+        RunWithCleanup(ThrowFromC, &cleanups);
+    } catch (const CFileException&) {
+        Check("through a C function's cleanup: run once", cleanups == 1);
+        return;
+    }
+    Check("through a C function's cleanup: caught", false);
+}
+
 class CRuntimeTestApp : public CWinApp {
 public:
     BOOL InitInstance() override {
@@ -135,6 +152,7 @@ public:
         CaughtInsideAHandler();
         UncaughtWhileUnwinding();
         ManyInTurn();
+        ThroughCCleanup();
         return FALSE;
     }
     int ExitInstance() override { return g_failures; }
