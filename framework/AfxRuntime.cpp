@@ -5,6 +5,7 @@
 #include <unwind.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -94,7 +95,7 @@ CxaGlobals g_globals;
 // The reserve: a few blocks large enough for any exception the program throws.
 constexpr std::size_t kReserveBlocks = 4;
 constexpr std::size_t kReserveBlockSize = 512;
-alignas(16) unsigned char g_reserve[kReserveBlocks][kReserveBlockSize];
+alignas(16) unsigned char g_reserve[kReserveBlocks * kReserveBlockSize];
 bool g_reserveUsed[kReserveBlocks];
 
 void* Allocate(std::size_t size) {
@@ -102,7 +103,7 @@ void* Allocate(std::size_t size) {
     for (std::size_t i = 0; !block && i < kReserveBlocks && size <= kReserveBlockSize; ++i) {
         if (!g_reserveUsed[i]) {
             g_reserveUsed[i] = true;
-            block = g_reserve[i];
+            block = g_reserve + i * kReserveBlockSize;
         }
     }
     if (!block)
@@ -111,9 +112,10 @@ void* Allocate(std::size_t size) {
 }
 
 void Free(void* block) {
-    const auto* bytes = static_cast<unsigned char*>(block);
-    if (bytes >= g_reserve[0] && bytes < g_reserve[kReserveBlocks])
-        g_reserveUsed[std::size_t(bytes - g_reserve[0]) / kReserveBlockSize] = false;
+    const auto address = reinterpret_cast<std::uintptr_t>(block);
+    const auto reserve = reinterpret_cast<std::uintptr_t>(g_reserve);
+    if (address - reserve < sizeof g_reserve)
+        g_reserveUsed[(address - reserve) / kReserveBlockSize] = false;
     else
         std::free(block);
 }
