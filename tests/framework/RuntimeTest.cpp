@@ -52,21 +52,6 @@ void DeepFileError() {
     }
 }
 
-void RethrownFromItsHandler() {
-    try {
-        try {
-            ThrowDiskFull(2);
-        } catch (const CFileException&) {
-            throw;
-        }
-    } catch (const CFileException& error) {
-        Check("rethrown from its handler: the same cause",
-              error.m_cause == CFileException::diskFull);
-        return;
-    }
-    Check("rethrown from its handler: caught", false);
-}
-
 // As the framework parks an exception at a window procedure and throws it again outside.
 void KeptAndThrownAgain() {
     std::exception_ptr kept;
@@ -147,7 +132,6 @@ class CRuntimeTestApp : public CWinApp {
 public:
     BOOL InitInstance() override {
         DeepFileError();
-        RethrownFromItsHandler();
         KeptAndThrownAgain();
         CaughtInsideAHandler();
         UncaughtWhileUnwinding();
