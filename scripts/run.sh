@@ -35,7 +35,6 @@ while [ $# -gt 0 ]; do
 done
 root=$(realpath -m "${1:-$top/build}")
 out=$root/run
-win=$root/win-$arch
 mkdir -p "$out"
 log=$out/build.log
 : >"$log"
@@ -55,6 +54,13 @@ quietly() { # what, command...
 
 echo "run: checking the Debian packages (installing any that are missing)"
 quietly "installing the packages (scripts/setup.sh)" "$top/scripts/setup.sh"
+. "$top/scripts/wine-prefix.sh"
+if [ $arch = i686 ] && ! krz_runs_32bit; then
+    echo "run: this machine does not run 32-bit x86 programs (its kernel's 32-bit support is off):" \
+        "the x86_64 krzsetup.exe runs instead of the i686 release"
+    arch=x86_64
+fi
+win=$root/win-$arch
 echo "run: building the packer in $root/host"
 quietly "configuring the host build" krz_configure "$root/host"
 quietly "building the packer" cmake --build "$root/host" --target krzpack -j "$(nproc)"
@@ -64,7 +70,6 @@ quietly "configuring the $arch build" krz_configure "$win" \
 quietly "building krzsetup.exe" cmake --build "$win" --target krz_product install_walkthrough \
     -j "$(nproc)"
 
-. "$top/scripts/wine-prefix.sh"
 prefix=$out/wineprefix
 [ -f "$prefix/system.reg" ] || echo "run: making the Wine prefix $prefix (once)"
 quietly "making the Wine prefix" krz_prepare_prefix "$prefix"
@@ -83,13 +88,13 @@ if [ -n "${DISPLAY:-}" ]; then
     fi
     echo "run: the ${action}er is on your display ($DISPLAY)"
     how=watch
-    launch() { wine "$walkthrough" "$@"; }
+    launch() { "$KRZ_WINE" "$walkthrough" "$@"; }
 else
     echo "run: no display; the ${action}er is walked through on a virtual display"
     how=walk
     launch() { # Wine's desktop process ends with the virtual display: its X error is no news
         local status=0
-        xvfb-run -a -s "-screen 0 800x600x24" wine "$walkthrough" "$@" 2>"$out/stderr" ||
+        xvfb-run -a -s "-screen 0 800x600x24" "$KRZ_WINE" "$walkthrough" "$@" 2>"$out/stderr" ||
             status=$?
         grep -v '^X connection to .* broken' "$out/stderr" >&2 || true
         return $status

@@ -2,7 +2,9 @@
 # Installs the Debian packages that building and testing need; does nothing when all are there.
 # 32-bit Wine (wine32, of the i386 architecture) runs the i686 release beside wine64; once per
 # Wine version and kernel the script checks that a 32-bit Windows program actually starts, and
-# stops with a message where it cannot.
+# stops with a message where it cannot. A kernel that runs no 32-bit x86 programs at all (its
+# ia32 emulation off) cannot start wine32's loader: that is said, and Wine runs 64-bit programs
+# only.
 # Run as root (or through sudo) on Debian bookworm.
 set -euo pipefail
 
@@ -35,9 +37,15 @@ if [ ${#missing[@]} -ne 0 ]; then
     "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+. "$(dirname "$0")/wine-prefix.sh"
 stamp=/var/lib/krzsetup/wine32-starts
-key="$(wine --version) $(uname -r)"
-if [ "$(cat "$stamp" 2>/dev/null)" != "$key" ]; then
+key="$("$KRZ_WINE" --version) $(uname -r)"
+if ! krz_runs_32bit; then
+    # The check below would only say so again; scripts/test.sh and scripts/run.sh say what it
+    # leaves out.
+    echo "setup: this machine does not run 32-bit x86 programs (its kernel's 32-bit support is" \
+        "off): Wine runs the x86_64 programs only" >&2
+elif [ "$(cat "$stamp" 2>/dev/null)" != "$key" ]; then
     work=$(mktemp -d)
     answer=$(WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all \
         WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml=" \

@@ -1,6 +1,22 @@
 # The Wine prefixes of this project: the tests' (cmake/wine-run.in) and the ones of the scripts
 # that run the installer for people to look at (the main command and the README's pictures).
 
+# krz_runs_32bit: whether Wine's 32-bit loader starts on this machine. It does not where wine32
+# is missing, nor where the kernel runs no 32-bit x86 programs (its ia32 emulation off, as on
+# some virtual machines).
+krz_runs_32bit() {
+    [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# KRZ_WINE: the command that starts a Windows program. Debian's wine starts the 32-bit loader
+# whenever wine32 is installed, for 64-bit programs too; where that loader cannot start, Wine's
+# 64-bit loader runs the 64-bit programs by itself (and 32-bit ones cannot run at all).
+KRZ_WINE=wine
+if [ -x /usr/lib/wine/wine64 ] && ! krz_runs_32bit; then
+    KRZ_WINE=/usr/lib/wine/wine64
+    export WINELOADER=/usr/lib/wine/wine64
+fi
+
 # krz_boot_prefix: makes $WINEPREFIX a Wine prefix if it is not one yet, with unmanaged windows
 # (Wine draws their frames; there is no window manager on a virtual display). The user folders
 # that Wine links into the host user's home (Desktop among them) become plain folders of the
@@ -8,10 +24,10 @@
 krz_boot_prefix() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         mkdir -p "$WINEPREFIX"
-        wine wineboot -i >/dev/null 2>&1 || true
+        "$KRZ_WINE" wineboot -i >/dev/null 2>&1 || true
         # Without a window manager on the virtual display, Wine waits two seconds for every
         # managed top-level window that closes; unmanaged windows close at once.
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+        "$KRZ_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
         wineserver -w
     fi
     if [ -d "$WINEPREFIX/drive_c/users" ]; then
@@ -42,10 +58,11 @@ krz_strip_prefix() {
 # krz_prepare_prefix DIR makes DIR a 64-bit Wine prefix (krz_boot_prefix), where both builds
 # run, and exports WINEPREFIX and the Wine settings for it, with Wine's own fonts, so that the
 # dialogs show in their own font. A prefix made before 32-bit Wine was installed has no 32-bit
-# half and is made anew.
+# half and is made anew where 32-bit Wine runs.
 krz_prepare_prefix() {
     export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=-all
-    if [ -f "$WINEPREFIX/system.reg" ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+    if [ -f "$WINEPREFIX/system.reg" ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ] &&
+        krz_runs_32bit; then
         rm -rf "$WINEPREFIX"
     fi
     export WINEDLLOVERRIDES="winemenubuilder.exe=d"
