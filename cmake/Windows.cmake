@@ -82,7 +82,9 @@ if(KRZ_PRODUCT)
     endif()
 endif()
 
-# Our stand-in for the platform's application framework, then the installer's subsystems.
+# The installer's start-up code and C++ runtime hooks, our stand-in for the platform's
+# application framework, then the installer's subsystems.
+add_subdirectory(runtime)
 add_subdirectory(framework)
 add_subdirectory(registry)
 add_subdirectory(shell)

@@ -1,5 +1,5 @@
 // Exceptions through the installer's own start-up code and C++ runtime hooks, in a program linked
-// as the installer is (krz_winmain, without the C runtime's start-up code): its application
+// as the installer is (krz_runtime, without the C runtime's start-up code): its application
 // object runs the scenarios and its exit code is the number that failed, each named on
 // standard error.
 #include <cstdio>

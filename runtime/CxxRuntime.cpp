@@ -1,6 +1,6 @@
 // Hooks of the C++ runtime that the program defines itself, so that the runtime's own
 // versions, and the much larger parts of the runtime that they bring along, stay out of the
-// executable. Linked into the executable directly (krz_winmain): the linker must see these
+// executable. Linked into the executable directly (krz_runtime): the linker must see these
 // definitions before it reads the runtime.
 #include <unwind.h>
 #include <windows.h>
