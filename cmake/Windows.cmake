@@ -66,8 +66,9 @@ add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-Oz;-ffunction-sections;-fdata-
 
 if(KRZ_PRODUCT)
     # Optimised as one program, so that what nothing calls is left out (the runtime's unwind
-    # tables would otherwise keep every function of an object file alive). The installer has
-    # one thread: its function-local statics need no guard against a second one.
+    # tables would otherwise keep every function of an object file alive). Function-local
+    # statics need no guard against a second thread: the only other threads, the Select Path
+    # dialog's listing threads, run code that has none.
     add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-flto>"
                         "$<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>")
     # A link map beside each program, for bench/size.sh.

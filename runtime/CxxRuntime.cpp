@@ -54,9 +54,10 @@ void __throw_length_error(const char* message) {
 // The C++ runtime's per-thread exception state and its exception allocation, which bring
 // thread-local storage emulation, the thread library and a memory pool with its lock. Only the
 // user-interface thread ever throws (the Select Path dialog's listing threads allocate
-// everything before they start), so the state is one static object, and the exception objects
-// come from malloc, with a small static reserve for when it fails, as the runtime's own pool is
-// for: an out-of-memory error can still be thrown and reported.
+// everything before they start, and a throw there would end the process at their noexcept
+// entry), so the state is one static object, and the exception objects come from malloc, with
+// a small static reserve for when it fails, as the runtime's own pool is for: an out-of-memory
+// error can still be thrown and reported.
 namespace {
 
 // The header that the runtime keeps in front of each exception object, laid out as the C++ ABI
@@ -319,12 +320,13 @@ const void* _Unwind_Find_FDE(void* pc, dwarf_eh_bases* bases) {
     return nullptr;
 }
 
-// The personality routine of C code with cleanups. The link-time optimisation names it for a
-// C++ function whose cleanups it rebuilds (the one seen: the Select Path dialog's subfolder
-// test, around its search handle). Its tables are the C++ routine's own (call sites with
-// cleanups, no types to match, every call that may throw listed), so it forwards to that
-// routine instead of bringing the runtime's C one along. Kept for the link-time optimisation,
-// which adds the reference after it has dropped what nothing called.
+// The personality routine of C code with cleanups. The link-time optimisation names it for
+// every C++ function it rebuilds whose only exception handling is cleanups (destructors run on
+// the way out, nothing caught), wherever in the program it is. Their tables are the C++
+// routine's own (call sites with cleanups, no types to match, every call that may throw
+// listed), so it forwards to that routine instead of bringing the runtime's C one along. Kept
+// for the link-time optimisation, which adds the reference after it has dropped what nothing
+// called.
 _Unwind_Reason_Code __gxx_personality_v0(int, _Unwind_Action, _Unwind_Exception_Class,
                                          _Unwind_Exception*, _Unwind_Context*);
 
