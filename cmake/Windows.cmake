@@ -83,9 +83,12 @@ if(KRZ_PRODUCT)
     endif()
 endif()
 
-# The installer's start-up code and C++ runtime hooks, our stand-in for the platform's
-# application framework, then the installer's subsystems.
-add_subdirectory(runtime)
+# The installer's start-up code and C++ runtime hooks (for the product configuration's programs
+# alone), our stand-in for the platform's application framework, then the installer's
+# subsystems.
+if(KRZ_PRODUCT)
+    add_subdirectory(runtime)
+endif()
 add_subdirectory(framework)
 add_subdirectory(registry)
 add_subdirectory(shell)
@@ -93,7 +96,11 @@ add_subdirectory(res)
 add_subdirectory(selectpath)
 add_subdirectory(app)
 
-if(NOT KRZ_PRODUCT)
+if(KRZ_PRODUCT)
+    # Not a program that ships: the one test program built as the installer is, which this
+    # configuration builds only when the test configuration asks for it (tests/runtime).
+    add_subdirectory(tests/runtime)
+else()
     # The programs that ship, built by a product configuration of their own (the shipped
     # compilers and options) in product/; the tests run those.
     include(ExternalProject)

@@ -11,6 +11,8 @@
 #include <exception>
 #include <new>
 
+#include "ExceptionHeader.h"
+
 // What runs when the runtime has to give up on an exception (one thrown while another unwinds,
 // or one that leaves a function that may not throw). The runtime's default prints the
 // exception's demangled type on standard error, which a GUI program does not have, and then
@@ -60,36 +62,9 @@ void __throw_length_error(const char* message) {
 // error can still be thrown and reported.
 namespace {
 
-// The header that the runtime keeps in front of each exception object, laid out as the C++ ABI
-// defines it: the exception's type, destructor and handlers, the catch bookkeeping, then the
-// unwinder's header. A thrown object's header starts with its reference count; a dependent
-// exception (std::rethrow_exception) has a pointer to the original in place of the type.
-struct CxaException {
-    void* typeOrPrimary;
-    void (*destructor)(void*);
-    void (*unexpectedHandler)();
-    void (*terminateHandler)();
-    CxaException* next;
-    int handlerCount;
-    int handlerSwitchValue;
-    const unsigned char* actionRecord;
-    const unsigned char* languageSpecificData;
-    _Unwind_Ptr catchTemp;
-    void* adjustedPtr;
-    _Unwind_Exception unwindHeader;
-};
-
-struct CxaRefcountedException {
-    int referenceCount;
-    CxaException exception;
-};
-
-// What __cxa_get_globals returns: the exceptions being handled, innermost first, and the
-// number thrown but not yet caught.
-struct CxaGlobals {
-    void* caughtExceptions;
-    unsigned int uncaughtExceptions;
-};
+using runtime::CxaException;
+using runtime::CxaGlobals;
+using runtime::CxaRefcountedException;
 
 CxaGlobals g_globals;
 
