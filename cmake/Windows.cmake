@@ -71,7 +71,7 @@ if(KRZ_PRODUCT)
     # dialog's listing threads, run code that has none.
     add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-flto>"
                         "$<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>")
-    # A link map beside each program, for bench/size.sh.
+    # A link map beside each program, for bench/size.sh and the start-up check (runtime/).
     add_link_options(-flto -Oz "LINKER:-Map=$<TARGET_PROPERTY:NAME>.map")
     if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
         # The 32-bit system keeps the stack aligned to 4 bytes only (its callbacks arrive so), and
