@@ -12,9 +12,9 @@ get_filename_component(name "${PROGRAM}" NAME)
 function(fail)
     string(CONCAT text ${ARGN})
     file(REMOVE "${PROGRAM}")
-    message(FATAL_ERROR "${name}: ${text}\nThe program's own start-up code (runtime/Startup.cpp) "
-                        "does not do what the C runtime's would for this; ${name} was removed.")
+    message(FATAL_ERROR "${name}: ${text}\n${name} was removed.")
 endfunction()
+set(own "The program's own start-up code (runtime/Startup.cpp) does not do that.")
 
 if(NOT EXISTS "${MAP}")
     fail("no link map ${MAP} to read its pseudo-relocations from.")
@@ -29,7 +29,8 @@ foreach(line IN LISTS sizes)
         math(EXPR size "${size}")
         fail("the link made pseudo-relocations (${size} bytes): the program uses data of a DLL "
              "that its declaration does not mark __declspec(dllimport), which the C runtime's "
-             "start-up code patches in before main. Declare it imported, or leave it out.")
+             "start-up code patches in before main. ${own} Declare the datum imported, or "
+             "leave it out.")
     endif()
 endforeach()
 
@@ -44,9 +45,9 @@ endif()
 if(dump MATCHES "\nEntry 9 0*[1-9a-f][0-9a-f]* " OR dump MATCHES "\n +[0-9]+ \\.tls ")
     fail("it has thread-local storage (a TLS directory or a .tls section), which the C "
          "runtime's start-up code sets up: data placed in a .tls section, or an object that "
-         "brings the TLS directory (_tls_used).")
+         "brings the TLS directory (_tls_used). ${own}")
 endif()
 if(dump MATCHES "\n +[0-9]+ \\.CRT ")
     fail("it has a .CRT section: initialisers or TLS callbacks that the C runtime's start-up "
-         "code calls, from an object that registers them there.")
+         "code calls, from an object that registers them there. ${own}")
 endif()
