@@ -66,11 +66,12 @@ add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-Oz;-ffunction-sections;-fdata-
 
 if(KRZ_PRODUCT)
     # Optimised as one program, so that what nothing calls is left out (the runtime's unwind
-    # tables would otherwise keep every function of an object file alive). The installer has
-    # one thread: its function-local statics need no guard against a second one.
+    # tables would otherwise keep every function of an object file alive). Function-local
+    # statics need no guard against a second thread: the only other threads, the Select Path
+    # dialog's listing threads, run code that has none.
     add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-flto>"
                         "$<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>")
-    # A link map beside each program, for bench/size.sh.
+    # A link map beside each program, for bench/size.sh and the start-up check (runtime/).
     add_link_options(-flto -Oz "LINKER:-Map=$<TARGET_PROPERTY:NAME>.map")
     if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
         # The 32-bit system keeps the stack aligned to 4 bytes only (its callbacks arrive so), and
@@ -82,7 +83,12 @@ if(KRZ_PRODUCT)
     endif()
 endif()
 
-# Our stand-in for the platform's application framework, then the installer's subsystems.
+# The installer's start-up code and C++ runtime hooks (for the product configuration's programs
+# alone), our stand-in for the platform's application framework, then the installer's
+# subsystems.
+if(KRZ_PRODUCT)
+    add_subdirectory(runtime)
+endif()
 add_subdirectory(framework)
 add_subdirectory(registry)
 add_subdirectory(shell)
@@ -90,7 +96,11 @@ add_subdirectory(res)
 add_subdirectory(selectpath)
 add_subdirectory(app)
 
-if(NOT KRZ_PRODUCT)
+if(KRZ_PRODUCT)
+    # Not a program that ships: the one test program built as the installer is, which this
+    # configuration builds only when the test configuration asks for it (tests/runtime).
+    add_subdirectory(tests/runtime)
+else()
     # The programs that ship, built by a product configuration of their own (the shipped
     # compilers and options) in product/; the tests run those.
     include(ExternalProject)

@@ -7,8 +7,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const packer::Bytes file(data, data + size);
+    pe::Headers headers;
     pe::Resource resource;
-    if (pe::FindResourceData(file.data(), file.size(), 10, 129, 1033, resource) ==
+    if (pe::ReadHeaders(file.data(), file.size(), headers) == pe::Error::none &&
+        pe::FindResourceData(file.data(), file.size(), headers, 10, 129, 1033, resource) ==
             pe::Error::none &&
         (resource.offset > size || resource.size > size - resource.offset))
         __builtin_trap();
@@ -16,10 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (pe::PutResource(file, 10, 129, 1033, {1, 2, 3}, written) == pe::Error::internal)
         __builtin_trap();
     std::string error;
-    packer::CheckWholeFile(file, error);
     packer::Located located;
     if (!packer::LocatePayload(file, located, error))
         return 0;
+    packer::CheckWholeFile(file, located, error);
     if (located.offset > size || located.size > size - located.offset)
         __builtin_trap();
     std::vector<packer::Bytes> files;

@@ -34,7 +34,9 @@ constexpr std::size_t kTestThreads = 4;
 constexpr std::size_t kTestsPerThread = 64;
 
 // One thread's part of the tests: the subfolders first, first + step, first + 2 step, ...
-// Everything it needs is allocated before the thread starts, so that nothing in it can throw.
+// Everything it needs is allocated before the thread starts, so that nothing in it can throw;
+// and should anything throw, the process ends there (the thread's entry is noexcept): the
+// program's exception state is the user-interface thread's alone.
 struct TestShare {
     const CString* folder;
     std::vector<Subfolder>* subfolders;
@@ -42,7 +44,7 @@ struct TestShare {
     std::vector<char> pattern; // room for the folder, a name of MAX_PATH, "\*.*" and the NUL
 };
 
-DWORD WINAPI RunTests(LPVOID parameter) {
+DWORD WINAPI RunTests(LPVOID parameter) noexcept {
     TestShare& share = *static_cast<TestShare*>(parameter);
     const std::size_t folderLength = std::size_t(share.folder->GetLength());
     std::memcpy(share.pattern.data(), share.folder->GetString(), folderLength);

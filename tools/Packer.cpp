@@ -79,10 +79,12 @@ bool LocatePayload(const Bytes& file, Located& located, std::string& error) {
                 "start)";
         return false;
     }
+    pe::Headers& headers = located.headers;
     pe::Resource resource;
-    const pe::Error e =
-        pe::FindResourceData(file.data(), file.size(), payload::kResourceType, payload::kResourceId,
-                             payload::kResourceLanguage, resource);
+    pe::Error e = pe::ReadHeaders(file.data(), file.size(), headers);
+    if (!e)
+        e = pe::FindResourceData(file.data(), file.size(), headers, payload::kResourceType,
+                                 payload::kResourceId, payload::kResourceLanguage, resource);
     if (e) {
         error = "executable: " + e.Text() +
                 (e == pe::Error::notFound ? " (RCDATA 129, the payload)" : "");
@@ -90,31 +92,25 @@ bool LocatePayload(const Bytes& file, Located& located, std::string& error) {
     }
     located.offset = resource.offset;
     located.size = resource.size;
-    located.description = std::string(resource.pe32Plus ? "PE32+" : "PE32") +
+    located.description = std::string(headers.pe32Plus ? "PE32+" : "PE32") +
                           " executable, RCDATA " + std::to_string(payload::kResourceId) +
                           " language " + std::to_string(resource.language) + " at offset " +
                           std::to_string(resource.offset) + ", " + std::to_string(resource.size) +
                           " bytes";
     located.executable = true;
-    pe::Headers headers;
     std::uint32_t certificates, certificatesSize;
-    if (pe::ReadHeaders(file.data(), file.size(), headers) == pe::Error::none) {
-        pe::DataDirectory(file.data(), headers, pe::kCertificateDirectory, certificates,
-                          certificatesSize);
-        if (certificatesSize != 0)
-            located.description += ", signed";
-    }
+    pe::DataDirectory(file.data(), headers, pe::kCertificateDirectory, certificates,
+                      certificatesSize);
+    if (certificatesSize != 0)
+        located.description += ", signed";
     error.clear();
     return true;
 }
 
-bool CheckWholeFile(const Bytes& file, std::string& error) {
-    if (!pe::LooksLikeExecutable(file.data(), file.size()))
+bool CheckWholeFile(const Bytes& file, const Located& located, std::string& error) {
+    if (!located.executable)
         return true;
-    pe::Headers headers;
-    pe::Error e = pe::ReadHeaders(file.data(), file.size(), headers);
-    if (e == pe::Error::none)
-        e = pe::CheckExtent(file.data(), file.size(), headers);
+    const pe::Error e = pe::CheckExtent(file.data(), file.size(), located.headers);
     error = e.Text();
     return !e;
 }

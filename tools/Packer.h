@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "PayloadLayout.h"
+#include "PeImage.h"
 
 namespace packer {
 
@@ -32,14 +33,16 @@ struct Located {
     std::size_t size = 0;
     std::string description; // what was found, for the listing
     bool executable = false;
+    pe::Headers headers; // an executable's, read once for the search and the checks after it
 };
 
 // Fails for a file that is neither: no MZ header, and no compressed file at the start.
 bool LocatePayload(const Bytes& file, Located& located, std::string& error);
 
-// For an executable: the file holds the whole image, every section's data and the certificate
-// table of a signed file (a file cut short fails). A payload file passes.
-bool CheckWholeFile(const Bytes& file, std::string& error);
+// For an executable that LocatePayload located: the file holds the whole image, every section's
+// data and the certificate table of a signed file (a file cut short fails). A payload file
+// passes.
+bool CheckWholeFile(const Bytes& file, const Located& located, std::string& error);
 
 struct EntryInfo {
     std::size_t offset = 0;       // of its length field in the payload

@@ -182,7 +182,7 @@ public:
         Resource found;
         if (ReadHeaders(out.data(), out.size(), check) ||
             CheckExtent(out.data(), out.size(), check) ||
-            FindResourceData(out.data(), out.size(), type, name, language, found) ||
+            FindResourceData(out.data(), out.size(), check, type, name, language, found) ||
             found.size != data.size() ||
             !std::equal(data.begin(), data.end(), out.begin() + std::ptrdiff_t(found.offset)))
             return Fail(Error(Error::internal,

@@ -109,13 +109,9 @@ Error ReadResourceTree(const std::uint8_t* image, std::size_t size, const Header
     return Error::none;
 }
 
-Error FindResourceData(const std::uint8_t* image, std::size_t size, unsigned type, unsigned name,
-                       unsigned language, Resource& found) {
+Error FindResourceData(const std::uint8_t* image, std::size_t size, const Headers& headers,
+                       unsigned type, unsigned name, unsigned language, Resource& found) {
     found = Resource();
-    Headers headers;
-    if (const Error error = ReadHeaders(image, size, headers))
-        return error;
-    found.pe32Plus = headers.pe32Plus;
     std::uint32_t rva, length;
     DataDirectory(image, headers, kResourceDirectory, rva, length);
     if (rva == 0 || length == 0)

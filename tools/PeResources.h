@@ -41,12 +41,12 @@ struct Resource {
     std::size_t offset = 0; // of the resource's data in the image (file offset)
     std::size_t size = 0;   // of the data, in bytes
     unsigned language = 0;  // language id of the version found
-    bool pe32Plus = false;  // the image is PE32+ (64-bit)
 };
 
-// Finds the resource with integer type `type` and integer name `name`: the version in
-// `language` when there is one, else the first version listed.
-Error FindResourceData(const std::uint8_t* image, std::size_t size, unsigned type, unsigned name,
-                       unsigned language, Resource& found);
+// Finds the resource with integer type `type` and integer name `name` in the image whose
+// `headers` ReadHeaders read: the version in `language` when there is one, else the first version
+// listed.
+Error FindResourceData(const std::uint8_t* image, std::size_t size, const Headers& headers,
+                       unsigned type, unsigned name, unsigned language, Resource& found);
 
 } // namespace pe

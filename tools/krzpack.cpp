@@ -345,7 +345,7 @@ int Verify(const std::vector<std::string>& args, const Options&) {
     std::string error;
     if (!Load(args[0], input, error))
         return Fail(error);
-    if (!packer::CheckWholeFile(input.file, error))
+    if (!packer::CheckWholeFile(input.file, input.located, error))
         return Fail(args[0] + ": " + error);
     std::vector<Bytes> files;
     if (!packer::ExpandAll(input.payload(), input.located.size, files, error))

@@ -3,7 +3,7 @@
 # folder, and compares every program it ships with the first build's: the same commit must give
 # the same bytes wherever and whenever it is built.
 # Usage: check-reproducible.sh source-dir product-dir work-dir toolchain-name packer
-#   product-dir  the first build (its .exe files outside CMakeFiles are what ships)
+#   product-dir  the first build (its .exe files outside CMakeFiles and tests/ are what ships)
 #   work-dir     emptied, then holds the copy and the second build
 #   toolchain-name  mingw-i686.cmake or mingw-x86_64.cmake, from the copy's cmake/
 set -eu
@@ -35,7 +35,8 @@ cmake -S "$copy" -B "$second" -DCMAKE_TOOLCHAIN_FILE="$copy/cmake/$toolchain" \
 cmake --build "$second" -j "$(nproc)" >/dev/null
 
 shipped() { # folder: the shipped programs, relative to it
-    (cd "$1" && find . -name CMakeFiles -prune -o -name '*.exe' -print | sort)
+    (cd "$1" && find . \( -name CMakeFiles -o -path ./tests \) -prune -o -name '*.exe' -print |
+        sort)
 }
 programs=$(shipped "$first")
 if [ -z "$programs" ]; then

@@ -56,11 +56,13 @@ TEST(PayloadResource, PeReaderFindsWhatTheLoaderFinds) {
     char self[MAX_PATH];
     ASSERT_GT(GetModuleFileNameA(nullptr, self, MAX_PATH), 0u);
     const Bytes image = ReadWholeFile(self);
+    pe::Headers headers;
+    ASSERT_EQ(pe::ReadHeaders(image.data(), image.size(), headers), pe::Error::none);
+    EXPECT_EQ(headers.pe32Plus, sizeof(void*) == 8);
     pe::Resource found;
-    ASSERT_EQ(pe::FindResourceData(image.data(), image.size(), 10, 129, 1033, found),
+    ASSERT_EQ(pe::FindResourceData(image.data(), image.size(), headers, 10, 129, 1033, found),
               pe::Error::none);
     EXPECT_EQ(found.language, 1033u);
-    EXPECT_EQ(found.pe32Plus, sizeof(void*) == 8);
     ASSERT_EQ(found.size, payload.size);
     EXPECT_EQ(std::memcmp(image.data() + found.offset, payload.data, payload.size), 0);
 }

@@ -28,15 +28,27 @@ using pebuilder::Layout;
 
 const Bytes kData = {'p', 'a', 'y', 'l', 'o', 'a', 'd', 0, 1, 2, 3};
 
+// The resource search on an image whose headers are read first, as the packer reads them.
+Error Find(const Bytes& image, unsigned type, unsigned name, pe::Resource& found,
+           pe::Headers& headers) {
+    if (const Error error = pe::ReadHeaders(image.data(), image.size(), headers))
+        return error;
+    return pe::FindResourceData(image.data(), image.size(), headers, type, name, 1033, found);
+}
+
+Error Find(const Bytes& image, unsigned type, unsigned name, pe::Resource& found) {
+    pe::Headers headers;
+    return Find(image, type, name, found, headers);
+}
+
 TEST(PeResources, FindsResourceInBothKinds) {
     for (bool plus : {false, true}) {
         Layout layout;
         const Bytes image = pebuilder::Build(plus, kData, layout);
         pe::Resource found;
-        ASSERT_EQ(pe::FindResourceData(image.data(), image.size(), 10, 129, 1033, found),
-                  Error::none)
-            << plus;
-        EXPECT_EQ(found.pe32Plus, plus);
+        pe::Headers headers;
+        ASSERT_EQ(Find(image, 10, 129, found, headers), Error::none) << plus;
+        EXPECT_EQ(headers.pe32Plus, plus);
         EXPECT_EQ(found.offset, layout.data);
         EXPECT_EQ(found.size, kData.size());
         EXPECT_EQ(found.language, 1033u);
@@ -57,8 +69,7 @@ TEST(PeResources, LanguageChoice) {
         Layout layout;
         const Bytes image = pebuilder::Build(false, kData, layout, 129, c.languages);
         pe::Resource found;
-        ASSERT_EQ(pe::FindResourceData(image.data(), image.size(), 10, 129, 1033, found),
-                  Error::none);
+        ASSERT_EQ(Find(image, 10, 129, found), Error::none);
         EXPECT_EQ(found.language, c.expected);
         EXPECT_EQ(found.size == kData.size(), c.isMain);
     }
@@ -135,8 +146,7 @@ TEST(PeResources, DamagedImages) {
             Bytes image = pebuilder::Build(plus, kData, layout);
             c.damage(image, layout);
             pe::Resource found;
-            EXPECT_EQ(pe::FindResourceData(image.data(), image.size(), 10, 129, 1033, found),
-                      c.expected)
+            EXPECT_EQ(Find(image, 10, 129, found), c.expected)
                 << c.name << (plus ? " (PE32+)" : " (PE32)");
         }
 }
@@ -148,8 +158,7 @@ TEST(PeResources, EveryTruncationFails) {
     for (std::size_t cut = 0; cut < layout.data + kData.size(); ++cut) {
         const Bytes part(image.begin(), image.begin() + std::ptrdiff_t(cut));
         pe::Resource found;
-        EXPECT_NE(pe::FindResourceData(part.data(), part.size(), 10, 129, 1033, found), Error::none)
-            << cut;
+        EXPECT_NE(Find(part, 10, 129, found), Error::none) << cut;
     }
 }
 
@@ -165,15 +174,16 @@ TEST(PeResources, RealExecutable) {
     ASSERT_GT(image.size(), 10000u);
     // The manifest (type 24, id 1) exists in the neutral language only.
     pe::Resource found;
-    ASSERT_EQ(pe::FindResourceData(image.data(), image.size(), 24, 1, 1033, found), Error::none);
-    EXPECT_TRUE(found.pe32Plus);
+    pe::Headers headers;
+    ASSERT_EQ(Find(image, 24, 1, found, headers), Error::none);
+    EXPECT_TRUE(headers.pe32Plus);
     EXPECT_EQ(found.language, 0u);
     const std::string manifest(image.begin() + std::ptrdiff_t(found.offset),
                                image.begin() + std::ptrdiff_t(found.offset + found.size));
     EXPECT_NE(manifest.find("<assembly"), std::string::npos);
     EXPECT_NE(manifest.find("</assembly>"), std::string::npos);
     // The main menu in US English, one of dozens of languages.
-    ASSERT_EQ(pe::FindResourceData(image.data(), image.size(), 4, 0x201, 1033, found), Error::none);
+    ASSERT_EQ(Find(image, 4, 0x201, found), Error::none);
     EXPECT_EQ(found.language, 1033u);
     ASSERT_GT(found.size, 4u);
     const std::uint8_t* menu = image.data() + found.offset;

@@ -1,6 +1,6 @@
 // Hooks of the C++ runtime that the program defines itself, so that the runtime's own
 // versions, and the much larger parts of the runtime that they bring along, stay out of the
-// executable. Linked into the executable directly (krz_winmain): the linker must see these
+// executable. Linked into the executable directly (krz_runtime): the linker must see these
 // definitions before it reads the runtime.
 #include <unwind.h>
 #include <windows.h>
@@ -10,6 +10,8 @@
 #include <cstring>
 #include <exception>
 #include <new>
+
+#include "ExceptionHeader.h"
 
 // What runs when the runtime has to give up on an exception (one thrown while another unwinds,
 // or one that leaves a function that may not throw). The runtime's default prints the
@@ -54,41 +56,15 @@ void __throw_length_error(const char* message) {
 // The C++ runtime's per-thread exception state and its exception allocation, which bring
 // thread-local storage emulation, the thread library and a memory pool with its lock. Only the
 // user-interface thread ever throws (the Select Path dialog's listing threads allocate
-// everything before they start), so the state is one static object, and the exception objects
-// come from malloc, with a small static reserve for when it fails, as the runtime's own pool is
-// for: an out-of-memory error can still be thrown and reported.
+// everything before they start, and a throw there would end the process at their noexcept
+// entry), so the state is one static object, and the exception objects come from malloc, with
+// a small static reserve for when it fails, as the runtime's own pool is for: an out-of-memory
+// error can still be thrown and reported.
 namespace {
 
-// The header that the runtime keeps in front of each exception object, laid out as the C++ ABI
-// defines it: the exception's type, destructor and handlers, the catch bookkeeping, then the
-// unwinder's header. A thrown object's header starts with its reference count; a dependent
-// exception (std::rethrow_exception) has a pointer to the original in place of the type.
-struct CxaException {
-    void* typeOrPrimary;
-    void (*destructor)(void*);
-    void (*unexpectedHandler)();
-    void (*terminateHandler)();
-    CxaException* next;
-    int handlerCount;
-    int handlerSwitchValue;
-    const unsigned char* actionRecord;
-    const unsigned char* languageSpecificData;
-    _Unwind_Ptr catchTemp;
-    void* adjustedPtr;
-    _Unwind_Exception unwindHeader;
-};
-
-struct CxaRefcountedException {
-    int referenceCount;
-    CxaException exception;
-};
-
-// What __cxa_get_globals returns: the exceptions being handled, innermost first, and the
-// number thrown but not yet caught.
-struct CxaGlobals {
-    void* caughtExceptions;
-    unsigned int uncaughtExceptions;
-};
+using runtime::CxaException;
+using runtime::CxaGlobals;
+using runtime::CxaRefcountedException;
 
 CxaGlobals g_globals;
 
@@ -319,12 +295,13 @@ const void* _Unwind_Find_FDE(void* pc, dwarf_eh_bases* bases) {
     return nullptr;
 }
 
-// The personality routine of C code with cleanups. The link-time optimisation names it for a
-// C++ function whose cleanups it rebuilds (the one seen: the Select Path dialog's subfolder
-// test, around its search handle). Its tables are the C++ routine's own (call sites with
-// cleanups, no types to match, every call that may throw listed), so it forwards to that
-// routine instead of bringing the runtime's C one along. Kept for the link-time optimisation,
-// which adds the reference after it has dropped what nothing called.
+// The personality routine of C code with cleanups. The link-time optimisation names it for
+// every C++ function it rebuilds whose only exception handling is cleanups (destructors run on
+// the way out, nothing caught), wherever in the program it is. Their tables are the C++
+// routine's own (call sites with cleanups, no types to match, every call that may throw
+// listed), so it forwards to that routine instead of bringing the runtime's C one along. Kept
+// for the link-time optimisation, which adds the reference after it has dropped what nothing
+// called.
 _Unwind_Reason_Code __gxx_personality_v0(int, _Unwind_Action, _Unwind_Exception_Class,
                                          _Unwind_Exception*, _Unwind_Context*);
 

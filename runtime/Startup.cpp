@@ -3,7 +3,7 @@
 // this remains: the C library's setting for a windowed program, the floating-point unit's
 // reset, the static constructors, WinMain, and exit, which runs what atexit registered (the
 // static destructors) before the process ends. Linked with -nostartfiles into the executable
-// alone (krz_winmain).
+// alone (krz_runtime).
 #include <windows.h>
 
 #include <cfloat>

@@ -1,14 +1,18 @@
-// Exceptions through the installer's own start-up code and C++ runtime hooks, in a program linked
-// as the installer is (krz_winmain, without the C runtime's start-up code): its application
-// object runs the scenarios and its exit code is the number that failed, each named on
-// standard error.
+// Exceptions through the installer's own start-up code and C++ runtime hooks, in a program built
+// and linked as the installer is (by the product configuration): its application object runs
+// the scenarios and its exit code is the number that failed, each named on standard error.
+#include <cxxabi.h>
+
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <new>
+#include <typeinfo>
 
 #include "CFileException.h"
 #include "CWinApp.h"
+#include "ExceptionHeader.h"
 
 namespace {
 
@@ -128,9 +132,56 @@ void ThroughCCleanup() {
     Check("through a C function's cleanup: caught", false);
 }
 
+// The exception classes that the C++ runtime writes into the unwinder's header: "GNUCC++" and
+// 0 for a thrown object, 1 for a dependent exception.
+constexpr std::uint64_t kThrownClass = 0x474e5543432b2b00, kDependentClass = kThrownClass | 1;
+
+// The hooks only reserve and zero the header in front of each exception; the runtime fills it.
+// The runtime puts a thrown object's header where the hooks reserved it, and its fields where
+// the hooks' layout has them, or it writes outside the hooks' block.
+void HeaderWhereReserved() {
+    void* const object = abi::__cxa_allocate_exception(sizeof(int));
+    auto* const reserved = static_cast<runtime::CxaRefcountedException*>(object) - 1;
+    const void* const header = abi::__cxa_init_primary_exception(
+        object, const_cast<std::type_info*>(&typeid(int)), nullptr);
+    Check("a thrown object's header: where the hooks reserved it", header == reserved);
+    Check("a thrown object's header: its type where the hooks have it",
+          reserved->exception.typeOrPrimary == &typeid(int));
+    Check("a thrown object's header: the unwinder's where the hooks have it",
+          reserved->exception.unwindHeader.exception_class == kThrownClass);
+    abi::__cxa_free_exception(object);
+}
+
+// The same for a dependent exception, which std::rethrow_exception fills in a block of the
+// hooks' and throws.
+void DependentWhereReserved() {
+    std::exception_ptr kept;
+    const void* original = nullptr;
+    try {
+        throw 7;
+    } catch (const int& caught) {
+        kept = std::current_exception();
+        original = &caught;
+    }
+    try {
+        std::rethrow_exception(kept);
+    } catch (int) {
+        const auto* const globals =
+            reinterpret_cast<runtime::CxaGlobals*>(abi::__cxa_get_globals());
+        const auto* const dependent =
+            static_cast<const runtime::CxaException*>(globals->caughtExceptions);
+        Check("a dependent exception's header: its original where the hooks have it",
+              dependent->typeOrPrimary == original);
+        Check("a dependent exception's header: the unwinder's where the hooks have it",
+              dependent->unwindHeader.exception_class == kDependentClass);
+    }
+}
+
 class CRuntimeTestApp : public CWinApp {
 public:
     BOOL InitInstance() override {
+        HeaderWhereReserved();
+        DependentWhereReserved();
         DeepFileError();
         KeptAndThrownAgain();
         CaughtInsideAHandler();
