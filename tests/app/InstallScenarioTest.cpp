@@ -264,6 +264,47 @@ TEST_F(Install, ReleaseOfAnotherVersion) {
               "Beta 2");
 }
 
+// On 64-bit Windows the same four files may have been installed by the other architecture's
+// installer, whose entries are in the other registry view: the uninstaller removes them there.
+TEST_F(Install, RecordedUninstallerRemovesTheEntriesOfTheOtherView) {
+    const REGSAM other = ui::OtherRegistryView();
+    if (!other)
+        GTEST_SKIP() << "32-bit Windows has one registry view";
+    const std::string folder = scratch_ / "Quorbelix";
+    {
+        ui::Process setup(Installer(), "", scratch_.Path());
+        InstallInto(setup.WaitForDialog(kTitle), folder);
+    }
+    struct Cleanup {
+        REGSAM view;
+        ~Cleanup() {
+            for (const char* entry : {keys::kAppPathEntry, keys::kUninstallEntry})
+                RegDeleteKeyExA(HKEY_LOCAL_MACHINE, entry, view, 0);
+        }
+    } cleanup{other};
+    for (const char* entry : {keys::kAppPathEntry, keys::kUninstallEntry}) {
+        // Wine shows the application path entries of both views in one key.
+        if (ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, entry, other))
+            continue;
+        HKEY from = nullptr, to = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, entry, 0, KEY_READ, &from), ERROR_SUCCESS);
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, entry, 0, nullptr, 0, KEY_ALL_ACCESS | other,
+                                  nullptr, &to, nullptr),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(RegCopyTreeA(from, nullptr, to), ERROR_SUCCESS);
+        RegCloseKey(to);
+        RegCloseKey(from);
+        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, entry);
+    }
+    ASSERT_TRUE(ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, keys::kUninstallEntry, other));
+
+    ui::Process uninstall(folder + "\\Uninstall.exe", "", scratch_.Path(), {IDYES, IDOK});
+    EXPECT_EQ(uninstall.WaitForExit(), 0u);
+    EXPECT_EQ(uninstall.MessageBoxes().at(1).text, "Quorbelix has been removed.");
+    EXPECT_FALSE(ui::PathExists(folder));
+    ExpectNothingRegistered();
+}
+
 // One installation and its removal on each Windows that the release names, as Wine's version
 // setting plays it (the installer and the uninstaller read it when they start): the 95/98
 // family's platform id takes the installer's paths for that family.
