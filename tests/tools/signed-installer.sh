@@ -5,7 +5,8 @@
 # files) and extracted as before; a copy cut inside its certificate table is not whole; and
 # it is refused as a stub. Signed as vendors deliver certificates: from a PKCS#12 file with its
 # password in a file (a wrong one leaves the file as it was), with a timestamp of an offline
-# timestamp authority, and at a fixed time, which gives the same bytes twice.
+# timestamp authority, and at a fixed time, which gives the same bytes twice. The release script
+# refuses a payload folder or a version that cannot be right before it builds anything.
 # Usage: signed-installer.sh krzpack krzsetup.exe krzsetup-stub.exe payload-folder sign.sh
 set -eu
 krzpack=$1
@@ -94,5 +95,26 @@ grep -q "Timestamp time: $(date -u -d "@$now" '+%b %e %H:%M:%S %Y') GMT" verify.
 "$krzpack" verify stamped.exe "$files/KRZ.exe" "$files/KRZ.hlp" "$files/KRZ.cnt" \
     "$files/Uninstall.exe" >/dev/null
 "$sign" --help | grep -q -- '--pkcs12 FILE.p12' || fail "sign.sh --help"
+
+# The release's refusals, before anything is built: a payload folder that holds other files
+# too, or lacks one of the four, and a version that is not four numbers of 0 to 65535.
+release=$(dirname "$sign")/release.sh
+mkdir mixed
+cp "$files/KRZ.exe" "$files/KRZ.hlp" "$files/KRZ.cnt" "$files/Uninstall.exe" mixed/
+cp "$files/KRZ.exe" mixed/KRZ-4.4.exe
+status=0
+"$release" --payload mixed release-out 2>error.txt || status=$?
+[ $status -eq 1 ] && grep -q 'holds more than the four files (KRZ-4.4.exe)' error.txt ||
+    fail "a mixed payload folder: $status $(cat error.txt)"
+rm mixed/KRZ-4.4.exe mixed/KRZ.cnt
+status=0
+"$release" --payload mixed release-out 2>error.txt || status=$?
+[ $status -eq 1 ] && grep -q 'has no file KRZ.cnt' error.txt || fail "$status $(cat error.txt)"
+status=0
+"$release" --set-version 5.1.2.65536 release-out 2>error.txt || status=$?
+[ $status -eq 2 ] && grep -q 'not four numbers of 0 to 65535' error.txt ||
+    fail "$status $(cat error.txt)"
+[ ! -e release-out ] || fail "a refused release made its folder"
+"$release" --help | grep -q -- '--payload DIR' || fail "release.sh --help"
 
 echo "signed-installer: passed"
