@@ -232,6 +232,10 @@ bool StampManifest(const Bytes& in, const Version& v, Bytes& out, std::string& e
     }
     value += std::strlen(" version=\"");
     const std::size_t end = text.find('"', value);
+    if (end > close) {
+        error = "its manifest's assemblyIdentity version does not end";
+        return false;
+    }
     const std::string numbers = std::to_string(v.part[0]) + "." + std::to_string(v.part[1]) + "." +
                                 std::to_string(v.part[2]) + "." + std::to_string(v.part[3]);
     const std::string stamped = text.substr(0, value) + numbers + text.substr(end);

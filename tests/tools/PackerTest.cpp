@@ -520,6 +520,12 @@ TEST_F(Krzpack, BuildRefusesWhatCannotBeRight) {
             << version;
         EXPECT_NE(m_err.find("not four numbers of 0 to 65535"), std::string::npos) << m_err;
     }
+    // The platform's program made a stub has a manifest but no version resource to stamp.
+    EXPECT_EQ(Run("build --set-version 5.1.2.3" + out + " '" + Path("stub.exe") + "'" + Samples()),
+              1);
+    EXPECT_NE(m_err.find("stub.exe: it has no version resource; nothing was written"),
+              std::string::npos)
+        << m_err;
     EXPECT_EQ(Listing(), (std::vector<std::string>{"other.exe", "stub.exe"}));
 
     std::string renamed;
