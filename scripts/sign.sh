@@ -72,8 +72,8 @@ fi
     usage "--tsa-certs and --tsa-key go together"
 [ -z "$tsacerts" ] || [ ${#timestamps[@]} -eq 0 ] || usage "--timestamp or --tsa-certs, not both"
 [ $# -gt 0 ] || usage "no file to sign"
-for f in $cert $key $pkcs12 $passfile $ca $tsacerts $tsakey "$@"; do
-    [ -f "$f" ] || { echo "sign: $f: no such file" >&2; exit 1; }
+for f in "$cert" "$key" "$pkcs12" "$passfile" "$ca" "$tsacerts" "$tsakey" "$@"; do
+    [ -z "$f" ] || [ -f "$f" ] || { echo "sign: $f: no such file" >&2; exit 1; }
 done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/sign.XXXXXX")
