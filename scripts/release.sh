@@ -149,23 +149,28 @@ for arch in i686 x86_64; do
         mkdir "$sources"
         quietly "reading the $arch installer" "$work/krzpack" extract "$built/krzsetup.exe" "$sources"
     fi
+    inputs=()
+    for name in "${files[@]}"; do
+        inputs+=("$sources/$name")
+    done
     if [ -n "$payload$version$special_set" ]; then
         echo "release: packing the $arch installer${payload:+ with the files of $payload}${version:+, version $version}"
         quietly "packing the $arch installer" "$work/krzpack" build "$work/$arch/krzsetup.exe" \
-            "$work/$arch/krzsetup-stub.exe" "${files[@]/#/$sources/}" ${stamp[@]+"${stamp[@]}"}
+            "$work/$arch/krzsetup-stub.exe" "${inputs[@]}" ${stamp[@]+"${stamp[@]}"}
     else
         cp "$built/krzsetup.exe" "$work/$arch/"
     fi
     quietly "checking the $arch installer" \
-        "$work/krzpack" verify "$work/$arch/krzsetup.exe" "${files[@]/#/$sources/}"
+        "$work/krzpack" verify "$work/$arch/krzsetup.exe" "${inputs[@]}"
 done
 if [ ${#signing[@]} -gt 0 ]; then
     echo "release: signing both installers"
     "$top/scripts/sign.sh" "${signing[@]}" "$work"/{i686,x86_64}/krzsetup.exe >/dev/null
     for arch in i686 x86_64; do
         sources=${payload:-$work/files-$arch}
-        quietly "checking the signed $arch installer" \
-            "$work/krzpack" verify "$work/$arch/krzsetup.exe" "${files[@]/#/$sources/}"
+        quietly "checking the signed $arch installer" "$work/krzpack" verify \
+            "$work/$arch/krzsetup.exe" "$sources/KRZ.exe" "$sources/KRZ.hlp" "$sources/KRZ.cnt" \
+            "$sources/Uninstall.exe"
     done
 fi
 rm -rf "$work"/files-*
