@@ -6,6 +6,7 @@
 # Besides a sample-like 909,312-byte executable it measures sample/KRZ.exe when present and a
 # PE file of about 900 KB from Wine's own libraries, unless files are given.
 set -euo pipefail
+case ${1-} in --help | -h) sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac # the comment above
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${KRZ_BUILD:-$top/build/win-x86_64}
 cmake --build "$build" --target expansion_bench >/dev/null

@@ -5,6 +5,7 @@
 # and their ratio; asserts nothing.
 # Usage: bench/install.sh [runs]   (default 9)
 set -euo pipefail
+case ${1-} in --help | -h) sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac # the comment above
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${KRZ_BUILD:-$top/build/win-x86_64}
 cmake --build "$build" --target install_bench >/dev/null

@@ -5,6 +5,7 @@
 # nothing.
 # Usage: bench/pack.sh [runs]   (default 21)
 set -euo pipefail
+case ${1-} in --help | -h) sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac # the comment above
 top=$(cd "$(dirname "$0")/.." && pwd)
 root=${KRZ_BUILD_ROOT:-$top/build}
 runs=${1:-21}

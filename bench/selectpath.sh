@@ -7,6 +7,7 @@
 #   (defaults: 10000 subfolders, 3 runs, this build's installer; FILE is another build's
 #   krzsetup.exe, to compare two builds in the same conditions)
 set -euo pipefail
+case ${1-} in --help | -h) sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac # the comment above
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${KRZ_BUILD:-$top/build/win-x86_64}
 count=10000

@@ -4,6 +4,7 @@
 # from the link map of the product build. Prints a report; asserts nothing.
 # Usage: bench/size.sh [build-root]   (default: build/; builds the product programs first)
 set -euo pipefail
+case ${1-} in --help | -h) sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac # the comment above
 top=$(cd "$(dirname "$0")/.." && pwd)
 root=${1:-$top/build}
 

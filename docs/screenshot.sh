@@ -5,6 +5,7 @@
 # screen and crops it to the dialog.
 # Usage: docs/screenshot.sh [krzsetup.exe] [picture.png]
 set -euo pipefail
+case ${1-} in --help | -h) sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac # the comment above
 top=$(cd "$(dirname "$0")/.." && pwd)
 exe=$(realpath "${1:-$top/build/win-i686/product/app/krzsetup.exe}")
 picture=${2:-$top/docs/main-dialog.png}

@@ -5,6 +5,7 @@
 # on it), opens the dialog through the browse button and saves it.
 # Usage: docs/select-path-screenshot.sh [krzsetup.exe] [picture.png]
 set -euo pipefail
+case ${1-} in --help | -h) sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac # the comment above
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${KRZ_BUILD:-$top/build/win-i686}
 exe=$(realpath "${1:-$build/product/app/krzsetup.exe}")

@@ -4,6 +4,7 @@
 # the same bytes; the uninstaller built for size), the help file with a host program. KRZ.cnt is written by hand.
 # Usage: sample/make-sample.sh
 set -euo pipefail
+case ${1-} in --help | -h) sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac # the comment above
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

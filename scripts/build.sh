@@ -4,6 +4,7 @@
 # (the release).
 # Usage: scripts/build.sh [build-root]   (default: build/)
 set -euo pipefail
+case ${1-} in --help | -h) sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac # the comment above
 top=$(cd "$(dirname "$0")/.." && pwd)
 root=${1:-$top/build}
 jobs=$(nproc)

@@ -4,6 +4,7 @@
 # fuzz/corpus/, which keeps what it finds.
 # Usage: scripts/fuzz.sh [seconds per fuzzer]   (default 60)
 set -euo pipefail
+case ${1-} in --help | -h) sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac # the comment above
 top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 dir="$top/build/fuzz"

@@ -1,33 +1,97 @@
 #!/usr/bin/env bash
 # Makes the release folder: the installers for i686 and x86_64 with their stubs, the packer
-# (krzpack, a program of this host) and SHA256SUMS over them. Given a certificate and its key
-# it signs both installers (scripts/sign.sh) before the checksums are taken.
-# Usage: scripts/release.sh [--cert CERT.pem --key KEY.pem [--ca CA.pem]] [FOLDER]
-#        FOLDER (default build/release) must not exist yet, or be empty; build/release is
-#        made anew.
+# (krzpack, a program of this host) and SHA256SUMS over them; see --help.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 root=$top/build
 
+help() {
+    cat <<'EOF'
+Usage: scripts/release.sh [--payload DIR] [--set-version A.B.C.D] [--special-build TEXT]
+                          [signing options] [FOLDER]
+
+Builds the packer and both installers (i686, the release, and x86_64) and makes FOLDER
+(default build/release; any other FOLDER must not exist yet, or be empty): i686/ and
+x86_64/, each with krzsetup.exe and krzsetup-stub.exe, the packer krzpack and SHA256SUMS
+over them all. Each installer is checked with krzpack verify against the files it carries.
+
+  --payload DIR           the four files of DIR, named as the installer writes them (KRZ.exe,
+                          KRZ.hlp, KRZ.cnt, Uninstall.exe), go into both installers instead of
+                          the sample's; DIR must hold those four files and nothing else
+  --set-version A.B.C.D   the installers' file and product version (four numbers of 0 to
+                          65535; the version resource and the manifest); default 4.4.0.8
+                          and 4.4.0.0
+  --special-build TEXT    their "SpecialBuild" text, which the installer records in the
+                          application path entry; default empty
+  --help                  this help
+
+Signing options (passed to scripts/sign.sh, which signs both installers before the checksums
+are taken; scripts/sign.sh --help tells more):
+  --cert CERT.pem --key KEY.pem | --pkcs12 FILE.p12   the certificate and its key
+  --password-file FILE    the key's password (asked once on the terminal without it)
+  --ca CA.pem             check the signatures against this CA file
+  --timestamp URL         an RFC 3161 timestamp server (repeatable)
+  --tsa-certs CERT.pem --tsa-key KEY.pem   an offline timestamp authority of your own
+
+The build's output goes to build/release.log; one line per stage is printed, and the log's
+end when a step fails. With SOURCE_DATE_EPOCH set, signing uses that time, so that two
+releases of one commit, signed with one key and no timestamp server, are byte-identical.
+Exit status: 0 made, 1 failure (no release folder made), 2 usage error.
+EOF
+}
+
 usage() {
-    echo "usage: $0 [--cert CERT.pem --key KEY.pem [--ca CA.pem]] [FOLDER]" >&2
+    echo "release: $1 (scripts/release.sh --help)" >&2
     exit 2
 }
 
-cert= key= ca=
+payload= version= special= special_set=
+signing=()
 while [ $# -gt 0 ]; do
     case $1 in
-    --cert) [ $# -ge 2 ] || usage; cert=$2; shift 2 ;;
-    --key) [ $# -ge 2 ] || usage; key=$2; shift 2 ;;
-    --ca) [ $# -ge 2 ] || usage; ca=$2; shift 2 ;;
-    -*) usage ;;
+    --help | -h) help; exit 0 ;;
+    --payload | --set-version | --special-build | --cert | --key | --pkcs12 | --password-file | \
+        --ca | --timestamp | --tsa-certs | --tsa-key)
+        [ $# -ge 2 ] || usage "$1 takes a value"
+        case $1 in
+        --payload) payload=$2 ;;
+        --set-version) version=$2 ;;
+        --special-build) special=$2 special_set=1 ;;
+        *) signing+=("$1" "$2") ;;
+        esac
+        shift 2 ;;
+    -*) usage "unknown option $1" ;;
     *) break ;;
     esac
 done
-[ $# -le 1 ] || usage
-if [ -n "$cert$key$ca" ] && { [ -z "$cert" ] || [ -z "$key" ]; }; then
-    echo "release: signing needs both --cert and --key" >&2
-    exit 2
+[ $# -le 1 ] || usage "one FOLDER at most"
+if [ -n "$version" ]; then
+    valid=1
+    [[ $version =~ ^[0-9]{1,5}\.[0-9]{1,5}\.[0-9]{1,5}\.[0-9]{1,5}$ ]] || valid=
+    IFS=. read -ra parts <<<"$version"
+    for n in "${parts[@]}"; do
+        [ -z "$valid" ] || [ $((10#$n)) -le 65535 ] || valid=
+    done
+    [ -n "$valid" ] || usage "--set-version $version: not four numbers of 0 to 65535 (A.B.C.D)"
+fi
+stamp=()
+[ -z "$version" ] || stamp+=(--set-version "$version")
+[ -z "$special_set" ] || stamp+=(--special-build "$special")
+
+files=(KRZ.exe KRZ.hlp KRZ.cnt Uninstall.exe)
+if [ -n "$payload" ]; then
+    [ -d "$payload" ] || { echo "release: $payload: not a folder" >&2; exit 1; }
+    payload=$(cd "$payload" && pwd)
+    for name in "${files[@]}"; do
+        [ -f "$payload/$name" ] && [ ! -L "$payload/$name" ] ||
+            { echo "release: $payload has no file $name; it must hold ${files[*]}" >&2; exit 1; }
+    done
+    others=$(cd "$payload" && find . -mindepth 1 -maxdepth 1 ! -name KRZ.exe ! -name KRZ.hlp \
+        ! -name KRZ.cnt ! -name Uninstall.exe -printf '%f ')
+    if [ -n "$others" ]; then
+        echo "release: $payload holds more than the four files (${others% }): which files are meant is not clear; nothing was made" >&2
+        exit 1
+    fi
 fi
 
 out=${1:-$root/release}
@@ -36,14 +100,37 @@ if [ "$out" != "$root/release" ] && [ -e "$out" ] && [ -n "$(ls -A "$out")" ]; t
     exit 1
 fi
 
-"$top/scripts/setup.sh"
+needed=(cmake perl sha256sum i686-w64-mingw32-g++-win32 x86_64-w64-mingw32-g++-win32)
+[ ${#signing[@]} -eq 0 ] || needed+=(osslsigncode openssl)
+for tool in "${needed[@]}"; do
+    command -v "$tool" >/dev/null ||
+        { echo "release: $tool is missing: scripts/setup.sh installs it" >&2; exit 1; }
+done
+
+mkdir -p "$root"
+log=$root/release.log
+: >"$log"
+# Runs a command with its output in the log; on failure shows the log's end and stops.
+quietly() { # what, command...
+    local what=$1
+    shift
+    if ! "$@" >>"$log" 2>&1; then
+        echo "release: $what failed:" >&2
+        tail -n 80 "$log" >&2
+        echo "release: (the whole output is in $log)" >&2
+        exit 1
+    fi
+}
 . "$top/scripts/configure.sh"
-krz_configure "$root/host" >/dev/null
-cmake --build "$root/host" --target krzpack -j "$(nproc)"
+echo "release: building the packer in $root/host (output in $log)"
+quietly "configuring the host build" krz_configure "$root/host"
+quietly "building the packer" cmake --build "$root/host" --target krzpack -j "$(nproc)"
 for arch in i686 x86_64; do
-    krz_configure "$root/win-$arch" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" \
-        -DKRZ_PACKER="$root/host/tools/krzpack" >/dev/null
-    cmake --build "$root/win-$arch" --target krz_product -j "$(nproc)"
+    echo "release: building the $arch installer in $root/win-$arch"
+    quietly "configuring the $arch build" krz_configure "$root/win-$arch" \
+        -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" -DKRZ_PACKER="$root/host/tools/krzpack"
+    quietly "building the $arch installer" cmake --build "$root/win-$arch" --target krz_product \
+        -j "$(nproc)"
 done
 
 # Filled under a temporary name beside it, so that a failure leaves no half release.
@@ -53,16 +140,40 @@ trap 'rm -rf "$work"' EXIT
 cp "$root/host/tools/krzpack" "$work/"
 for arch in i686 x86_64; do
     mkdir "$work/$arch"
-    cp "$root/win-$arch/product/app/krzsetup.exe" "$root/win-$arch/product/app/krzsetup-stub.exe" "$work/$arch/"
-    "$work/krzpack" verify "$work/$arch/krzsetup.exe"
+    built=$root/win-$arch/product/app
+    cp "$built/krzsetup-stub.exe" "$work/$arch/"
+    if [ -n "$payload" ]; then
+        sources=$payload
+    else # the files the build packed
+        sources=$work/files-$arch
+        mkdir "$sources"
+        quietly "reading the $arch installer" "$work/krzpack" extract "$built/krzsetup.exe" "$sources"
+    fi
+    inputs=()
+    for name in "${files[@]}"; do
+        inputs+=("$sources/$name")
+    done
+    if [ -n "$payload$version$special_set" ]; then
+        echo "release: packing the $arch installer${payload:+ with the files of $payload}${version:+, version $version}"
+        quietly "packing the $arch installer" "$work/krzpack" build "$work/$arch/krzsetup.exe" \
+            "$work/$arch/krzsetup-stub.exe" "${inputs[@]}" ${stamp[@]+"${stamp[@]}"}
+    else
+        cp "$built/krzsetup.exe" "$work/$arch/"
+    fi
+    quietly "checking the $arch installer" \
+        "$work/krzpack" verify "$work/$arch/krzsetup.exe" "${inputs[@]}"
 done
-if [ -n "$cert" ]; then
-    "$top/scripts/sign.sh" --cert "$cert" --key "$key" ${ca:+--ca "$ca"} \
-        "$work"/{i686,x86_64}/krzsetup.exe
+if [ ${#signing[@]} -gt 0 ]; then
+    echo "release: signing both installers"
+    "$top/scripts/sign.sh" "${signing[@]}" "$work"/{i686,x86_64}/krzsetup.exe >/dev/null
     for arch in i686 x86_64; do
-        "$work/krzpack" verify "$work/$arch/krzsetup.exe"
+        sources=${payload:-$work/files-$arch}
+        quietly "checking the signed $arch installer" "$work/krzpack" verify \
+            "$work/$arch/krzsetup.exe" "$sources/KRZ.exe" "$sources/KRZ.hlp" "$sources/KRZ.cnt" \
+            "$sources/Uninstall.exe"
     done
 fi
+rm -rf "$work"/files-*
 (cd "$work" && sha256sum krzpack i686/* x86_64/* >SHA256SUMS)
 chmod 755 "$work"
 if [ "$out" = "$root/release" ]; then

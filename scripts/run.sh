@@ -18,6 +18,7 @@
 #
 # Usage: scripts/run.sh [--uninstall] [--x86_64] [build-root]   (default: build/)
 set -euo pipefail
+case ${1-} in --help | -h) sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac # the comment above
 top=$(cd "$(dirname "$0")/.." && pwd)
 action=install
 arch=i686

@@ -4,6 +4,7 @@
 #include "Packer.h"
 #include "PayloadLayout.h"
 #include "PeResourceWriter.h"
+#include "ReleaseStamp.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -24,6 +26,7 @@ constexpr int kUsageError = 2;
 
 struct Options {
     bool force = false;
+    packer::Stamp stamp;
 };
 
 using Run = int (*)(const std::vector<std::string>& operands, const Options& options);
@@ -34,6 +37,7 @@ struct Command {
     const char* help;
     Run run;
     bool takesForce;
+    bool takesStamp; // --set-version, --special-build
 };
 
 int Build(const std::vector<std::string>&, const Options&);
@@ -43,31 +47,41 @@ int Verify(const std::vector<std::string>&, const Options&);
 int Extract(const std::vector<std::string>&, const Options&);
 
 const Command kCommands[] = {
-    {"build", "OUTPUT STUB KRZ.exe KRZ.hlp KRZ.cnt Uninstall.exe",
+    {"build",
+     "OUTPUT STUB KRZ.exe KRZ.hlp KRZ.cnt Uninstall.exe\n"
+     "                [--set-version A.B.C.D] [--special-build TEXT]",
      "Writes a complete installer to OUTPUT: STUB (the installer without\n"
-     "its payload) carrying the four application files, given in this order\n"
-     "under any names, compressed. An existing OUTPUT is replaced.\n",
-     Build, false},
+     "its payload) carrying the four application files, given in this order,\n"
+     "compressed. An existing OUTPUT is replaced. A file may have any name\n"
+     "but another one of the four (KRZ.exe given as the help file is\n"
+     "refused). STUB must be an installer stub: its main dialog (dialog\n"
+     "template 102) is \"Setup Quorbelix\".\n"
+     "--set-version A.B.C.D  the release's file and product version (four\n"
+     "                       numbers of 0 to 65535), written into the\n"
+     "                       version resource and the manifest\n"
+     "--special-build TEXT   its \"SpecialBuild\" text, which the installer\n"
+     "                       records in the application path entry\n",
+     Build, false, true},
     {"pack", "OUTPUT KRZ.exe KRZ.hlp KRZ.cnt Uninstall.exe",
      "Compresses the four application files, in this order, into the\n"
      "installer's payload alone and writes it to OUTPUT. An existing OUTPUT\n"
      "is replaced.\n",
-     Pack, false},
+     Pack, false, false},
     {"list", "FILE",
      "Prints each entry of the payload of FILE: target name, body length,\n"
      "expanded size.\n",
-     List, false},
+     List, false, false},
     {"verify", "FILE [KRZ.exe KRZ.hlp KRZ.cnt Uninstall.exe]",
      "Checks that the installer FILE is whole (its every section and the\n"
      "certificates of a signature lie within the file), expands every entry\n"
      "of its payload and checks it against its header and, when the four\n"
      "source files are given, against them.\n",
-     Verify, false},
+     Verify, false, false},
     {"extract", "[--force] FILE DIRECTORY",
      "Expands the four files of the payload of FILE into the existing\n"
      "DIRECTORY under their target names: all of them or, on any failure,\n"
      "none. Files already there are replaced only with --force.\n",
-     Extract, true},
+     Extract, true, false},
 };
 
 const char kFooter[] = "FILE is a payload written by pack, or an installer (PE32 or PE32+, signed\n"
@@ -287,16 +301,39 @@ bool Load(const std::string& path, Input& input, std::string& error) {
     return true;
 }
 
-int Build(const std::vector<std::string>& args, const Options&) {
+// Refuses a source named as another of the four targets: the files in another order.
+bool InFileListOrder(const std::vector<std::string>& sources, std::string& error) {
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        const std::size_t slash = sources[i].rfind('/');
+        const std::string name =
+            slash == std::string::npos ? sources[i] : sources[i].substr(slash + 1);
+        for (std::size_t j = 0; j < sources.size(); ++j)
+            if (j != i && strcasecmp(name.c_str(), payload::kFileList[j]) == 0) {
+                error = sources[i] + ": given as file " + std::to_string(i + 1) + " (" +
+                        payload::kFileList[i] + ") but named as file " + std::to_string(j + 1) +
+                        "; the files go in the order KRZ.exe KRZ.hlp KRZ.cnt Uninstall.exe";
+                return false;
+            }
+    }
+    return true;
+}
+
+int Build(const std::vector<std::string>& args, const Options& options) {
     const std::vector<std::string> sources(args.begin() + 2, args.end());
-    Bytes stub, payload, installer;
+    Bytes stub, stamped, payload, installer;
     std::vector<Bytes> files;
     std::string error;
-    if (!OutputIsNoInput(args[0], std::vector<std::string>(args.begin() + 1, args.end()), error) ||
-        !ReadExecutable(args[1], stub, error) || !ReadSources(sources, files, error) ||
+    if (!InFileListOrder(sources, error) ||
+        !OutputIsNoInput(args[0], std::vector<std::string>(args.begin() + 1, args.end()), error) ||
+        !ReadExecutable(args[1], stub, error))
+        return Fail(error + "; nothing was written");
+    if (!packer::CheckInstallerStub(stub, error) ||
+        !packer::StampRelease(stub, options.stamp, stamped, error))
+        return Fail(args[1] + ": " + error + "; nothing was written");
+    if (!ReadSources(sources, files, error) ||
         !packer::BuildPayload(files, payload, error, sources))
         return Fail(error);
-    if (const pe::Error e = pe::PutResource(stub, payload::kResourceType, payload::kResourceId,
+    if (const pe::Error e = pe::PutResource(stamped, payload::kResourceType, payload::kResourceId,
                                             payload::kResourceLanguage, payload, installer))
         return Fail(args[1] + ": " + e.Text());
     if (!WriteAll({args[0]}, {installer}, error, 0777))
@@ -466,6 +503,20 @@ int main(int argc, char** argv) {
             return 0;
         } else if (a == "--force" && command->takesForce) {
             options.force = true;
+        } else if ((a == "--set-version" || a == "--special-build") && command->takesStamp) {
+            if (i + 1 == args.size())
+                return Usage(std::string(command->name) + ": " + a + " takes a value", command);
+            const std::string& value = args[++i];
+            if (a == "--special-build") {
+                options.stamp.setSpecialBuild = true;
+                options.stamp.specialBuild = value;
+            } else if (packer::ParseVersion(value, options.stamp.version)) {
+                options.stamp.setVersion = true;
+            } else {
+                return Usage(std::string(command->name) + ": --set-version '" + value +
+                                 "': not four numbers of 0 to 65535 (A.B.C.D)",
+                             command);
+            }
         } else {
             return Usage(std::string(command->name) + ": unknown option '" + a + "'", command);
         }

@@ -6,10 +6,15 @@
  * folder itself when nothing else is left in it. It then says what it could not remove.
  * It refuses to remove anything unless the registry records its own folder as the
  * installation's folder: a copy elsewhere must not remove an installation it does not belong to.
+ * On 64-bit Windows the registry has two views, and the installer of each architecture writes
+ * to its own; the same uninstaller may have been installed by either, so it looks in both.
  *
  * It runs elevated in a folder that others may write to, so it trusts nothing there. On the NT
  * family the folder is held open from before the question to the end, so that it cannot be
  * swapped for a link to another folder meanwhile; a folder that is itself a link is refused.
+ * It is held without delete access, which no folder grants while it is some program's current
+ * folder; the folder is opened for its removal only at the end, and then left, and named, when
+ * another program still has it open.
  * A name in it is removed by first renaming a file of its own over it (a rename replaces a
  * link itself, where deleting a link may delete what it points to), then deleting that file.
  *
@@ -47,6 +52,8 @@ static char g_delayed[2048]; /* what the system removes when Windows next starts
 static char g_message[8192];
 static int g_nt;                             /* the NT family: links, and renames over a name */
 static HANDLE g_hold = INVALID_HANDLE_VALUE; /* the folder, held open on the NT family */
+static REGSAM g_views[2]; /* the registry views: the program's own (0), and another's */
+static int g_viewCount;
 
 /* Appends the texts, up to a null pointer, to the string in `buffer` when they all fit;
  * otherwise leaves it as it was. */
@@ -93,12 +100,38 @@ static int Join(char* path, const char* folder, const char* name) {
     return 1;
 }
 
-/* A REG_SZ value of HKLM or HKCU, or "" when the key or the value is missing. */
-static void ReadString(HKEY root, const char* key, const char* name, char* text, DWORD size) {
+/* A function of a system library that older systems may lack, or a null pointer. */
+static FARPROC Lookup(const char* library, const char* name) {
+    const HMODULE module = GetModuleHandleA(library);
+    return module ? GetProcAddress(module, name) : NULL;
+}
+
+/* The registry views to look in: the program's own and, on 64-bit Windows, the other
+ * architecture's (looked up at run time: IsWow64Process is missing before XP SP2, and a system
+ * without it has one view). */
+static void FindViews(void) {
+    g_views[g_viewCount++] = 0;
+#ifdef _WIN64
+    g_views[g_viewCount++] = KEY_WOW64_32KEY;
+#else
+    {
+        typedef BOOL(WINAPI * IsWow64)(HANDLE, BOOL*);
+        const IsWow64 isWow64 = (IsWow64)(void (*)(void))Lookup("kernel32.dll", "IsWow64Process");
+        BOOL wow64 = FALSE;
+        if (isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64)
+            g_views[g_viewCount++] = KEY_WOW64_64KEY;
+    }
+#endif
+}
+
+/* A REG_SZ value of HKLM or HKCU in registry `view` (0: the program's own), or "" when the key
+ * or the value is missing. */
+static void ReadString(HKEY root, REGSAM view, const char* key, const char* name, char* text,
+                       DWORD size) {
     HKEY h;
     DWORD type = 0;
     text[0] = 0;
-    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE | view, &h) != ERROR_SUCCESS)
         return;
     if (RegQueryValueExA(h, name, NULL, &type, (BYTE*)text, &size) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ) || size == 0)
@@ -174,15 +207,15 @@ static int Canonical(const char* folder, char* out) {
     return 1;
 }
 
-/* The folder that an entry records: "Path" of the application path entry, or the folder of
- * the uninstall entry's command (which is quoted when it holds a blank). */
-static int RecordedFolder(int uninstallEntry, char* folder) {
+/* The folder that an entry of registry `view` records: "Path" of the application path entry,
+ * or the folder of the uninstall entry's command (which is quoted when it holds a blank). */
+static int RecordedFolder(int uninstallEntry, REGSAM view, char* folder) {
     char text[MAX_PATH + 2], *p = text, *slash;
     if (!uninstallEntry) {
-        ReadString(HKEY_LOCAL_MACHINE, KEY_APP_PATH, "Path", text, sizeof text);
+        ReadString(HKEY_LOCAL_MACHINE, view, KEY_APP_PATH, "Path", text, sizeof text);
         return Canonical(text, folder);
     }
-    ReadString(HKEY_LOCAL_MACHINE, KEY_UNINSTALL, "UninstallString", text, sizeof text);
+    ReadString(HKEY_LOCAL_MACHINE, view, KEY_UNINSTALL, "UninstallString", text, sizeof text);
     if (*p == '"') {
         char* q = ++p;
         while (*q && *q != '"')
@@ -256,19 +289,31 @@ static void RemoveFile(const char* folder, const char* name) {
 
 static void RemoveShortcut(const char* place, const char* folder) {
     char dir[MAX_PATH], link[MAX_PATH];
-    ReadString(HKEY_CURRENT_USER, KEY_SHELL_FOLDERS, place, dir, sizeof dir);
+    ReadString(HKEY_CURRENT_USER, 0, KEY_SHELL_FOLDERS, place, dir, sizeof dir);
     /* A KRZ.lnk that starts something else is not this installation's. */
     if (dir[0] && Join(link, dir, "KRZ.lnk") &&
         GetFileAttributesA(link) != INVALID_FILE_ATTRIBUTES && StartsOurProgram(link, folder))
         RemoveFile(dir, "KRZ.lnk");
 }
 
-static void RemoveKey(const char* key) {
-    const LONG status = RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
+/* Deletes `key` of HKLM in registry `view`. Another view than the program's own is there only
+ * on 64-bit Windows, which has RegDeleteKeyExA (XP x64 and later); without it the key stays,
+ * and is named. (Wine shows some keys in both views: the second deletion finds nothing.) */
+static void RemoveKey(const char* key, REGSAM view) {
+    typedef LONG(WINAPI * DeleteKeyEx)(HKEY, const char*, REGSAM, DWORD);
+    const DeleteKeyEx deleteKeyEx =
+        view ? (DeleteKeyEx)(void (*)(void))Lookup("advapi32.dll", "RegDeleteKeyExA") : NULL;
+    const LONG status = !view         ? RegDeleteKeyA(HKEY_LOCAL_MACHINE, key)
+                        : deleteKeyEx ? deleteKeyEx(HKEY_LOCAL_MACHINE, key, view, 0)
+                                      : ERROR_CALL_NOT_IMPLEMENTED;
     char line[300];
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
         line[0] = 0;
-        Append(line, sizeof line, "HKEY_LOCAL_MACHINE\\", key, (const char*)NULL);
+        Append(line, sizeof line, "HKEY_LOCAL_MACHINE\\", key,
+               view == KEY_WOW64_64KEY   ? " (64-bit view)"
+               : view == KEY_WOW64_32KEY ? " (32-bit view)"
+                                         : "",
+               (const char*)NULL);
         Note(g_left, sizeof g_left, line);
     }
 }
@@ -294,9 +339,12 @@ static void RemoveSelf(const char* self, const char* folder) {
 }
 
 /* On the NT family, holds the folder open, sharing all but deletion, so that no other program
- * can rename it (or a folder above it) and put a link in its place. Returns 0 for a folder
- * that cannot be held, that is a link to another place, or whose name no longer opens the
- * folder held. A drive root cannot be moved and is not held. */
+ * can rename it (or a folder above it) and put a link in its place. It asks for read access
+ * (a handle with no access to the data, only to the attributes, would keep nobody out) but not
+ * for delete access: a folder that is some program's current folder is open without delete
+ * sharing, and grants no handle delete access. Returns 0 for a folder that cannot be held,
+ * that is a link to another place, or whose name no longer opens the folder held. A drive root
+ * cannot be moved and is not held. */
 static int HoldFolder(const char* folder) {
     BY_HANDLE_FILE_INFORMATION held, named;
     HANDLE again;
@@ -304,7 +352,7 @@ static int HoldFolder(const char* folder) {
     int same = 0;
     if (!g_nt || lstrlenA(folder) <= 3)
         return 1;
-    g_hold = CreateFileA(folder, GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+    g_hold = CreateFileA(folder, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
     attributes = GetFileAttributesA(folder);
     if (g_hold == INVALID_HANDLE_VALUE || attributes == INVALID_FILE_ATTRIBUTES ||
@@ -323,34 +371,67 @@ static int HoldFolder(const char* folder) {
     return same;
 }
 
-/* The folder goes if it is empty. A held folder is removed through its handle (NT's
- * FileDispositionInformation, looked up in ntdll.dll), never by its name, which by now could
- * name something else. */
+/* Notes the folder as left, and why. */
+static void LeaveFolder(const char* folder, const char* why) {
+    char line[MAX_PATH + 100];
+    line[0] = 0;
+    Append(line, sizeof line, folder, why, (const char*)NULL);
+    Note(g_left, sizeof g_left, line);
+}
+
+/* The folder goes if it is empty; a folder that still holds files stays, with them. A held
+ * folder is removed through a handle (NT's FileDispositionInformation, looked up in ntdll.dll),
+ * never by its name. That handle asks for delete access, which the hold does not share: so the
+ * hold ends first, and the folder that the name then opens is removed only when it is the one
+ * held. Another program that has it open (as its current folder, for one) keeps it there. */
 static void RemoveFolder(const char* folder) {
     typedef LONG(WINAPI * SetInformationFile)(HANDLE, void*, void*, ULONG, int);
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    const SetInformationFile set = (SetInformationFile)(void (*)(void))(
-        ntdll ? GetProcAddress(ntdll, "NtSetInformationFile") : NULL);
-    ULONG_PTR status[2]; /* an IO_STATUS_BLOCK */
+    const SetInformationFile set =
+        (SetInformationFile)(void (*)(void))Lookup("ntdll.dll", "NtSetInformationFile");
+    BY_HANDLE_FILE_INFORMATION held, named;
+    ULONG_PTR io[2]; /* an IO_STATUS_BLOCK */
     BOOLEAN remove = TRUE;
-    if (g_hold != INVALID_HANDLE_VALUE) {
-        /* Refused while the folder is not empty: it stays, with what is in it. */
-        if (set)
-            set(g_hold, status, &remove, sizeof remove, 13 /* FileDispositionInformation */);
-        CloseHandle(g_hold);
+    HANDLE doomed;
+    LONG status;
+    int known;
+    if (g_hold == INVALID_HANDLE_VALUE || !set) {
+        if (g_hold != INVALID_HANDLE_VALUE)
+            CloseHandle(g_hold);
         g_hold = INVALID_HANDLE_VALUE;
-        if (set)
-            return;
+        RemoveDirectoryA(folder);
+        return;
     }
-    RemoveDirectoryA(folder);
+    known = GetFileInformationByHandle(g_hold, &held);
+    CloseHandle(g_hold);
+    g_hold = INVALID_HANDLE_VALUE;
+    doomed = CreateFileA(folder, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (doomed == INVALID_HANDLE_VALUE) {
+        if (GetLastError() == ERROR_SHARING_VIOLATION)
+            LeaveFolder(folder, " (the folder: another program is using it)");
+        else if (GetFileAttributesA(folder) != INVALID_FILE_ATTRIBUTES)
+            LeaveFolder(folder, " (the folder: it cannot be opened for removal)");
+        return;
+    }
+    if (!known || !GetFileInformationByHandle(doomed, &named) ||
+        held.dwVolumeSerialNumber != named.dwVolumeSerialNumber ||
+        held.nFileIndexHigh != named.nFileIndexHigh || held.nFileIndexLow != named.nFileIndexLow) {
+        LeaveFolder(folder, " (the folder: its name now opens another one)");
+    } else {
+        status = set(doomed, io, &remove, sizeof remove, 13 /* FileDispositionInformation */);
+        if (status != 0 && status != (LONG)0xC0000101 /* STATUS_DIRECTORY_NOT_EMPTY */)
+            LeaveFolder(folder, " (the folder: it cannot be removed)");
+    }
+    CloseHandle(doomed);
 }
 
 static int Uninstall(void) {
-    char self[MAX_PATH], own[MAX_PATH], recorded[2][MAX_PATH], temp[MAX_PATH];
+    char self[MAX_PATH], own[MAX_PATH], recorded[MAX_PATH], temp[MAX_PATH];
     char* slash;
-    int records[2], i;
+    int records[2][2], i, v, any = 0;
     const DWORD n = GetModuleFileNameA(NULL, self, MAX_PATH);
     g_nt = !(GetVersion() & 0x80000000);
+    FindViews();
     if (n == 0 || n >= MAX_PATH || !(slash = LastBackslash(self)))
         return 1;
     *slash = 0;
@@ -358,9 +439,13 @@ static int Uninstall(void) {
         return 1;
     *slash = '\\';
 
-    for (i = 0; i < 2; ++i)
-        records[i] = RecordedFolder(i, recorded[i]) && lstrcmpiA(recorded[i], own) == 0;
-    if (!records[0] && !records[1]) {
+    for (v = 0; v < g_viewCount; ++v)
+        for (i = 0; i < 2; ++i) {
+            records[v][i] =
+                RecordedFolder(i, g_views[v], recorded) && lstrcmpiA(recorded, own) == 0;
+            any |= records[v][i];
+        }
+    if (!any) {
         Append(g_message, sizeof g_message, "Quorbelix is not recorded as installed in\r\n", own,
                "\r\n\r\nNothing was removed.", (const char*)NULL);
         MessageBoxA(NULL, g_message, kCaption, MB_OK | MB_ICONEXCLAMATION);
@@ -391,13 +476,14 @@ static int Uninstall(void) {
         RemoveShortcut("Programs", own);
         CoUninitialize();
     }
-    /* Each entry only when it records this folder. */
-    if (records[0])
-        RemoveKey(KEY_APP_PATH);
-    if (records[1])
-        RemoveKey(KEY_UNINSTALL);
+    /* Each entry only when it records this folder, in each view. */
+    for (v = 0; v < g_viewCount; ++v) {
+        if (records[v][0])
+            RemoveKey(KEY_APP_PATH, g_views[v]);
+        if (records[v][1])
+            RemoveKey(KEY_UNINSTALL, g_views[v]);
+    }
     RemoveSelf(self, own);
-    /* A folder that still holds the user's own files stays, with them. */
     RemoveFolder(own);
 
     g_message[0] = 0;

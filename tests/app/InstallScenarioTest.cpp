@@ -5,6 +5,7 @@
 
 #include <objbase.h>
 #include <tlhelp32.h>
+#include <winver.h>
 
 #include "InstallFixture.h"
 
@@ -13,6 +14,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -210,6 +212,97 @@ TEST_F(Install, RecordedUninstallerRemovesTheInstallationAndNothingElse) {
             EXPECT_FALSE(ui::PathExists(folder));
         }
     }
+}
+
+// A release that krzpack build stamped with --set-version 5.1.2.3 --special-build "Beta 2": the
+// version resource and the manifest say so, the rest of them is as it was, the installer starts
+// and the application path entry records the special-build text.
+TEST_F(Install, ReleaseOfAnotherVersion) {
+    const std::string setup = Installer("release-setup.exe");
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(setup.c_str(), &handle);
+    ASSERT_NE(size, 0u);
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(setup.c_str(), 0, size, info.data()));
+    void* value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", &value, &length));
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00050001u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00020003u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00050001u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0x00020003u);
+    for (const auto& [key, expected] :
+         std::vector<std::pair<std::string, std::string>>{{"FileVersion", "5, 1, 2, 3"},
+                                                          {"ProductVersion", "5, 1, 2, 3"},
+                                                          {"SpecialBuild", "Beta 2"},
+                                                          {"OriginalFilename", "krzsetup.exe"},
+                                                          {"ProductName", "Setup of Quorbelix"}}) {
+        value = nullptr;
+        EXPECT_TRUE(VerQueryValueA(info.data(), ("\\StringFileInfo\\040904B0\\" + key).c_str(),
+                                   &value, &length))
+            << key;
+        EXPECT_EQ(value ? std::string(static_cast<const char*>(value)) : "", expected) << key;
+    }
+    const HMODULE image = LoadLibraryExA(setup.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(image, nullptr);
+    const HRSRC manifest = FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(manifest, nullptr);
+    const std::string text(static_cast<const char*>(LockResource(LoadResource(image, manifest))),
+                           SizeofResource(image, manifest));
+    FreeLibrary(image);
+    EXPECT_NE(text.find("name=\"TessarinSoftware.Quorbelix.Setup\" version=\"5.1.2.3\"/>"),
+              std::string::npos)
+        << text;
+
+    const std::string folder = scratch_ / "Quorbelix";
+    ui::Process run(setup, "", scratch_.Path());
+    InstallInto(run.WaitForDialog(kTitle), folder);
+    ExpectFiles(folder);
+    EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, "SpecialBuild"),
+              "Beta 2");
+}
+
+// On 64-bit Windows the same four files may have been installed by the other architecture's
+// installer, whose entries are in the other registry view: the uninstaller removes them there.
+TEST_F(Install, RecordedUninstallerRemovesTheEntriesOfTheOtherView) {
+    const REGSAM other = ui::OtherRegistryView();
+    if (!other)
+        GTEST_SKIP() << "32-bit Windows has one registry view";
+    const std::string folder = scratch_ / "Quorbelix";
+    {
+        ui::Process setup(Installer(), "", scratch_.Path());
+        InstallInto(setup.WaitForDialog(kTitle), folder);
+    }
+    struct Cleanup {
+        REGSAM view;
+        ~Cleanup() {
+            for (const char* entry : {keys::kAppPathEntry, keys::kUninstallEntry})
+                RegDeleteKeyExA(HKEY_LOCAL_MACHINE, entry, view, 0);
+        }
+    } cleanup{other};
+    for (const char* entry : {keys::kAppPathEntry, keys::kUninstallEntry}) {
+        // Wine shows the application path entries of both views in one key.
+        if (ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, entry, other))
+            continue;
+        HKEY from = nullptr, to = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, entry, 0, KEY_READ, &from), ERROR_SUCCESS);
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, entry, 0, nullptr, 0, KEY_ALL_ACCESS | other,
+                                  nullptr, &to, nullptr),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(RegCopyTreeA(from, nullptr, to), ERROR_SUCCESS);
+        RegCloseKey(to);
+        RegCloseKey(from);
+        ui::DeleteRegistryKey(HKEY_LOCAL_MACHINE, entry);
+    }
+    ASSERT_TRUE(ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, keys::kUninstallEntry, other));
+
+    ui::Process uninstall(folder + "\\Uninstall.exe", "", scratch_.Path(), {IDYES, IDOK});
+    EXPECT_EQ(uninstall.WaitForExit(), 0u);
+    EXPECT_EQ(uninstall.MessageBoxes().at(1).text, "Quorbelix has been removed.");
+    EXPECT_FALSE(ui::PathExists(folder));
+    ExpectNothingRegistered();
 }
 
 // One installation and its removal on each Windows that the release names, as Wine's version

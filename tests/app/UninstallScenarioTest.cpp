@@ -135,6 +135,24 @@ TEST_F(Uninstall, FolderSwappedForALinkOrALinkItself) {
     ExpectRegistered(linked);
 }
 
+// Another program has the installation folder as its current folder (as a command prompt
+// opened there has), which no program can delete while it does: the uninstaller removes the
+// rest and names the folder that it leaves, and why.
+TEST_F(Uninstall, FolderThatAnotherProgramIsIn) {
+    const std::string folder = scratch_ / "Quorbelix";
+    const std::string uninstaller = InstallAt(folder);
+    char previous[MAX_PATH] = {};
+    ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, previous), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+    const auto [status, text] = RunAnsweringYes(uninstaller);
+    EXPECT_TRUE(SetCurrentDirectoryA(previous));
+    EXPECT_EQ(status, 2u);
+    EXPECT_EQ(text, "These could not be removed:\r\n\r\n" + folder +
+                        " (the folder: another program is using it)\r\n");
+    EXPECT_TRUE(Names(folder).empty());
+    ExpectNothingRegistered();
+}
+
 // Installed into a drive's root, and under the short spelling of its folders: the shortcuts,
 // which keep the folder as typed, go with the rest.
 TEST_F(Uninstall, ShortcutsOfARootOrShortSpelledInstallation) {

@@ -2,6 +2,7 @@
 #include "PayloadLayout.h"
 #include "PeBuilder.h"
 #include "PeImage.h"
+#include "PeResourceWriter.h"
 #include "Szdd.h"
 
 #include <gtest/gtest.h>
@@ -22,12 +23,26 @@ namespace {
 
 using packer::Bytes;
 
-// A real executable of the platform, as a stub.
+// A real executable of the platform, which is no installer stub.
 const std::string kRealExecutable = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/notepad.exe";
 
 Bytes ReadFile(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(f), {});
+}
+
+// The real executable made a stub: the installer's main dialog template put in (an extended
+// template, no menu, no class, with `title`), as krzpack build asks of a stub.
+Bytes MarkedStub(const std::string& title = "Setup Quorbelix") {
+    Bytes dialog = {1, 0, 0xFF, 0xFF};
+    dialog.resize(26 + 4);
+    for (const char c : title)
+        dialog.insert(dialog.end(), {std::uint8_t(c), 0});
+    dialog.insert(dialog.end(), {0, 0, 0, 0});
+    Bytes stub;
+    EXPECT_EQ(pe::PutResource(ReadFile(kRealExecutable), 5, 102, 1033, dialog, stub),
+              pe::Error::none);
+    return stub;
 }
 
 void WriteFile(const std::string& path, const Bytes& bytes) {
@@ -408,7 +423,8 @@ TEST_F(Krzpack, RefusalsLeaveEverythingAsItWas) {
     EXPECT_EQ(Listing("out").size(), 4u);
 
     // Building: a stub that is no executable, a file the installer cannot carry.
-    const std::string installer = Path("setup.exe");
+    const std::string installer = Path("setup.exe"), stub = Path("stub.exe");
+    WriteFile(stub, MarkedStub());
     expectFailure("build '" + installer + "' '" + Path("notes.txt") + "'" + Samples(),
                   Path("notes.txt") + ": not an executable");
     std::string sources = Samples();
@@ -416,11 +432,11 @@ TEST_F(Krzpack, RefusalsLeaveEverythingAsItWas) {
     sources.replace(sources.find("'" KRZ_SAMPLE_DIR "/KRZ.cnt'"),
                     std::string("'" KRZ_SAMPLE_DIR "/KRZ.cnt'").size(),
                     "'" + Path("help.cnt") + "'");
-    expectFailure("build '" + installer + "' '" + kRealExecutable + "'" + sources,
+    expectFailure("build '" + installer + "' '" + stub + "'" + sources,
                   Path("help.cnt") + " is empty");
 
     ASSERT_EQ(std::system(("mkdir '" + Path("taken") + "'").c_str()), 0);
-    expectFailure("build '" + Path("taken") + "' '" + kRealExecutable + "'" + Samples(),
+    expectFailure("build '" + Path("taken") + "' '" + stub + "'" + Samples(),
                   Path("taken") + ": is a folder");
     EXPECT_TRUE(Listing("taken").empty());
 
@@ -454,7 +470,7 @@ TEST_F(Krzpack, RefusalsLeaveEverythingAsItWas) {
         std::remove(Path(name).c_str());
 
     // An installer cut short behind its resource section is not whole.
-    ASSERT_EQ(Run("build '" + installer + "' '" + kRealExecutable + "'" + Samples()), 0) << m_err;
+    ASSERT_EQ(Run("build '" + installer + "' '" + stub + "'" + Samples()), 0) << m_err;
     Bytes cut = ReadFile(installer);
     pe::Headers headers;
     ASSERT_EQ(pe::ReadHeaders(cut.data(), cut.size(), headers), pe::Error::none);
@@ -468,8 +484,58 @@ TEST_F(Krzpack, RefusalsLeaveEverythingAsItWas) {
         EXPECT_EQ(message.find(".krzpack"), std::string::npos) << message;
         EXPECT_EQ(message.find("Usage"), std::string::npos) << message;
     }
-    EXPECT_EQ(Listing(), (std::vector<std::string>{"cut.exe", "help.cnt", "notes.txt", "out",
-                                                   "payload.bin", "setup.exe", "taken"}));
+    EXPECT_EQ(Listing(),
+              (std::vector<std::string>{"cut.exe", "help.cnt", "notes.txt", "out", "payload.bin",
+                                        "setup.exe", "stub.exe", "taken"}));
+}
+
+// What cannot make an installer is refused before anything is written: a stub that is not an
+// installer stub (the application's own program, another dialog 102), the four files in
+// another order, a version that is not four numbers of 0 to 65535. Files under names of their
+// own, as build outputs have, are packed.
+TEST_F(Krzpack, BuildRefusesWhatCannotBeRight) {
+    const std::string out = " '" + Path("setup.exe") + "'";
+    WriteFile(Path("stub.exe"), MarkedStub());
+    WriteFile(Path("other.exe"), MarkedStub("Setup Quorbelix 2"));
+    const std::vector<std::string> sample = SamplePaths();
+    EXPECT_EQ(Run("build" + out + " '" + sample[0] + "'" + Samples()), 1);
+    EXPECT_NE(m_err.find(sample[0] + ": not an installer stub: it has no main dialog"),
+              std::string::npos)
+        << m_err;
+    EXPECT_EQ(Run("build" + out + " '" + kRealExecutable + "'" + Samples()), 1);
+    EXPECT_NE(m_err.find("not an installer stub"), std::string::npos) << m_err;
+    EXPECT_EQ(Run("build" + out + " '" + Path("other.exe") + "'" + Samples()), 1);
+    EXPECT_NE(m_err.find("is not the main dialog"), std::string::npos) << m_err;
+    const std::string swapped =
+        " '" + sample[1] + "' '" + sample[0] + "' '" + sample[2] + "' '" + sample[3] + "'";
+    EXPECT_EQ(Run("build" + out + " '" + Path("stub.exe") + "'" + swapped), 1);
+    EXPECT_NE(m_err.find(sample[1] + ": given as file 1 (KRZ.exe) but named as file 2"),
+              std::string::npos)
+        << m_err;
+    for (const char* version :
+         {"5.1.2", "5.1.2.65536", "5.1.2.3.4", "5.1.x.3", "5..2.3", "-1.0.0.0"}) {
+        EXPECT_EQ(Run(std::string("build --set-version ") + version + out + " '" +
+                      Path("stub.exe") + "'" + Samples()),
+                  2)
+            << version;
+        EXPECT_NE(m_err.find("not four numbers of 0 to 65535"), std::string::npos) << m_err;
+    }
+    // The platform's program made a stub has a manifest but no version resource to stamp.
+    EXPECT_EQ(Run("build --set-version 5.1.2.3" + out + " '" + Path("stub.exe") + "'" + Samples()),
+              1);
+    EXPECT_NE(m_err.find("stub.exe: it has no version resource; nothing was written"),
+              std::string::npos)
+        << m_err;
+    EXPECT_EQ(Listing(), (std::vector<std::string>{"other.exe", "stub.exe"}));
+
+    std::string renamed;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const std::string copy = Path("build-output-" + std::to_string(i));
+        WriteFile(copy, ReadFile(sample[i]));
+        renamed += " '" + copy + "'";
+    }
+    EXPECT_EQ(Run("build" + out + " '" + Path("stub.exe") + "'" + renamed), 0) << m_err;
+    EXPECT_EQ(Run("verify" + out + Samples()), 0) << m_err;
 }
 
 TEST_F(Krzpack, FailuresLeaveNoOutput) {
