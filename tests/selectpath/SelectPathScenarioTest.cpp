@@ -11,6 +11,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -75,6 +76,18 @@ std::vector<std::string> ControlOrder(const std::vector<std::string>& names) {
     }
     DestroyWindow(tree);
     return order;
+}
+
+// The rightmost column of `picture` that holds a pixel of the text (black), inside a border of 2.
+int TextRight(const ui::Image& picture) {
+    for (int x = picture.width - 3; x >= 2; --x) {
+        for (int y = 2; y < picture.height - 2; ++y) {
+            const std::uint32_t pixel = picture.At(x, y);
+            if ((pixel >> 16 & 0xFF) < 0x40 && (pixel >> 8 & 0xFF) < 0x40 && (pixel & 0xFF) < 0x40)
+                return x;
+        }
+    }
+    return -1;
 }
 
 // A folder under C:\Program Files for one scenario, removed afterwards with what it holds.
@@ -238,6 +251,22 @@ TEST_F(SelectPath, SelectsNothingWhenTheFolderIsNotThereAndOkKeepsTheInstallFold
         EXPECT_EQ(PathStatic(), "");
         EXPECT_EQ(Close(IDOK), installFolder);
     }
+}
+
+// A path is text: an ampersand in a folder name takes its own room, where a mnemonic would
+// underline the letter after it and leave the ampersand out.
+TEST_F(SelectPath, PathShowsAnAmpersandAsItIs) {
+    ProgramFilesFolder made("R&D Tools");
+    Start("C:\\Program Files\\R&D Tools");
+    Browse();
+    const ui::Window path = pick_.Item(1028);
+    ASSERT_EQ(path.Text(), "C:\\Program Files\\R&D Tools\\");
+    const int withAmpersand = TextRight(ui::CaptureSettled(path));
+    path.SetText("C:\\Program Files\\RD Tools\\");
+    const int without = TextRight(ui::CaptureSettled(path));
+    ASSERT_GT(without, 0);
+    EXPECT_GT(withAmpersand, without + 2);
+    Close(IDCANCEL);
 }
 
 TEST_F(SelectPath, CancelChangesNothingAndADriveComesBackAsItsLetter) {
