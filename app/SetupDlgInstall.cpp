@@ -38,21 +38,31 @@ bool EndsWithBackslash(const CString& text) {
     return !text.IsEmpty() && text.ReverseFind('\\') == text.GetLength() - 1;
 }
 
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
 // A folder that names one place whatever the current directory: a drive letter, a colon and
-// a backslash (or the letter and colon alone, a drive's root that has lost its backslash), or
-// a UNC name, \\server\share. Anything else would be taken relative to the current
-// directory or drive; \\.\ and \\?\ names reach devices and the object manager's namespace.
+// a separator (or the letter and colon alone, a drive's root that has lost its backslash), or
+// a UNC name, \\server\share. The system takes a forward slash for a backslash in both
+// (C:/..., //server/share). Anything else would be taken relative to the current directory or
+// drive; \\.\ and \\?\ names, however slashed, reach devices and the object manager's
+// namespace.
 bool IsAbsoluteFolder(const CString& folder) {
     const int length = folder.GetLength();
     if (length >= 2 && folder[1] == ':') {
         const char drive = folder[0];
         const bool letter = (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z');
-        return letter && (length == 2 || folder[2] == '\\');
+        return letter && (length == 2 || IsSeparator(folder[2]));
     }
-    if (length < 5 || folder[0] != '\\' || folder[1] != '\\')
+    if (length < 5 || !IsSeparator(folder[0]) || !IsSeparator(folder[1]))
         return false;
-    const int share = folder.Find('\\', 2);
-    if (share <= 2 || share + 1 >= length || folder[share + 1] == '\\')
+    // The server name ends at the first separator after it; a slash is never a trail byte.
+    int share = folder.Find('\\', 2);
+    const int slash = folder.Find('/', 2);
+    if (slash >= 0 && (share < 0 || slash < share))
+        share = slash;
+    if (share <= 2 || share + 1 >= length || IsSeparator(folder[share + 1]))
         return false;
     const CString server = folder.Mid(2, share - 2);
     return server != "." && server != "?";

@@ -26,10 +26,12 @@ class CWnd;
 // Unpacks the message's parameters for one handler, calls it and returns the message result.
 using AfxHandlerThunk = LRESULT (*)(CWnd* target, WPARAM wParam, LPARAM lParam);
 
+// Messages (those a program registers included) and control ids fit in 16 bits, which keeps
+// the tables small.
 struct AfxMsgMapEntry {
-    UINT message;          // WM_COMMAND, WM_NOTIFY or any other message
+    WORD message;          // WM_COMMAND, WM_NOTIFY or any other message
+    WORD id;               // control id for WM_COMMAND and WM_NOTIFY, else 0
     UINT code;             // notification code for WM_COMMAND and WM_NOTIFY, else 0
-    UINT id;               // control id for WM_COMMAND and WM_NOTIFY, else 0
     AfxHandlerThunk thunk; // null in the entry that ends the table
 };
 
@@ -103,9 +105,9 @@ public:                                                                         
 // clang-format on
 
 #define ON_BN_CLICKED(id, memberFn)                                                                \
-    {WM_COMMAND, BN_CLICKED, UINT(id), &afx::NoArguments<&ThisClass::memberFn>},
+    {WM_COMMAND, WORD(id), BN_CLICKED, &afx::NoArguments<&ThisClass::memberFn>},
 #define ON_NOTIFY(code, id, memberFn)                                                              \
-    {WM_NOTIFY, UINT(code), UINT(id), &afx::Notify<&ThisClass::memberFn>},
+    {WM_NOTIFY, WORD(id), UINT(code), &afx::Notify<&ThisClass::memberFn>},
 #define ON_WM_PAINT() {WM_PAINT, 0, 0, &afx::NoArguments<&ThisClass::OnPaint>},
 #define ON_WM_QUERYDRAGICON()                                                                      \
     {WM_QUERYDRAGICON, 0, 0, &afx::QueryDragIcon<&ThisClass::OnQueryDragIcon>},

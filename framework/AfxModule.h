@@ -3,7 +3,6 @@
 
 #include "CString.h"
 
-// The executable's path as GetModuleFileNameA gives it, at most MAX_PATH characters; empty
-// when it cannot be had. `complete`, when given, is set to false when the path filled the
-// buffer, and so may have been cut.
-CString AfxGetModuleFileName(bool* complete = nullptr);
+// The executable's whole path as GetModuleFileNameA gives it, however long; empty when it
+// cannot be had whole. Reads into one buffer of the module: for the user-interface thread.
+CString AfxGetModuleFileName();

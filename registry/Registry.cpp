@@ -86,9 +86,8 @@ void WriteUninstallEntry(const CString& installFolder) {
 }
 
 void ReadSpecialBuild(CString& specialBuild) {
-    bool complete = false;
-    const CString path = AfxGetModuleFileName(&complete);
-    if (path.IsEmpty() || !complete)
+    const CString path = AfxGetModuleFileName();
+    if (path.IsEmpty())
         return;
     DWORD handle = 0;
     const DWORD size = GetFileVersionInfoSizeA(path, &handle);

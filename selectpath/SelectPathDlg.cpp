@@ -20,6 +20,7 @@ BEGIN_MESSAGE_MAP(CSelectPathDlg, CDialog)
     ON_NOTIFY(TVN_ITEMEXPANDINGA, IDC_FOLDER_TREE, OnItemExpanding)
     ON_NOTIFY(TVN_SELCHANGINGA, IDC_FOLDER_TREE, OnSelChanging)
     ON_NOTIFY(TVN_SELCHANGEDA, IDC_FOLDER_TREE, OnSelChanged)
+    ON_NOTIFY(TVN_KEYDOWN, IDC_FOLDER_TREE, OnKeyDown)
 END_MESSAGE_MAP()
 
 CSelectPathDlg::CSelectPathDlg(CWnd* parent, bool showFreeSpace)
@@ -65,7 +66,7 @@ BOOL CSelectPathDlg::OnInitDialog() {
     // A tree that gets the focus with nothing selected selects its first visible item by
     // itself; OK would then return that drive in place of a starting folder that the walk did
     // not find (one still to be created, say). So the tree stays without a selection until the
-    // user makes one.
+    // user makes one (the keys that move a selection start one: OnKeyDown).
     m_givingFocus = true;
     m_folderTree.SetFocus();
     m_givingFocus = false;
@@ -196,6 +197,28 @@ void CSelectPathDlg::OnSelChanged(NMHDR* header, LRESULT* result) {
         m_pathStatic.SetWindowText(ItemPath(selected));
         if (m_showFreeSpace)
             m_freeSpace.SetWindowText(FreeSpaceOf(m_selectedPath));
+    }
+    *result = 0;
+}
+
+void CSelectPathDlg::OnKeyDown(NMHDR* header, LRESULT* result) {
+    // The control notifies the key before acting on it; with nothing selected, Wine's then does
+    // nothing more. A character goes on to the control's own search, which starts at the top.
+    if (!m_folderTree.GetSelectedItem()) {
+        const WORD key = reinterpret_cast<const NMTVKEYDOWN*>(header)->wVKey;
+        HTREEITEM start = nullptr;
+        if (key == VK_DOWN || key == VK_UP || key == VK_HOME) {
+            start = m_folderTree.GetChildItem(nullptr);
+        } else if (key == VK_END) {
+            // TVGN_LASTVISIBLE is newer than the control of the first systems.
+            for (HTREEITEM item = m_folderTree.GetChildItem(nullptr); item;
+                 item = m_folderTree.GetNextItem(item, TVGN_NEXTVISIBLE))
+                start = item;
+        }
+        if (start) {
+            m_folderTree.SelectItem(start);
+            m_folderTree.EnsureVisible(start);
+        }
     }
     *result = 0;
 }

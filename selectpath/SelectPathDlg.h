@@ -56,6 +56,10 @@ protected:
     // Refuses the selection that the tree makes by itself while the dialog gives it the focus.
     void OnSelChanging(NMHDR* header, LRESULT* result);
     void OnSelChanged(NMHDR* header, LRESULT* result);
+    // With nothing selected, the keys that move a selection start one: Down, Up and Home at the
+    // first item, End at the last item shown. The control itself has no item to move from then
+    // (Wine's ignores them).
+    void OnKeyDown(NMHDR* header, LRESULT* result);
 
     DECLARE_MESSAGE_MAP()
 

@@ -449,6 +449,8 @@ TEST_F(Install, FolderCreation) {
         {"drive-relative", "C:relx", kCannotCreate},
         {"a blank before the drive", " " + scratch_ / "relx", kCannotCreate},
         {"device namespace", "\\\\?\\" + scratch_ / "relx", kCannotCreate},
+        {"device namespace, forward slashes",
+         "//?/" + forward.substr(0, forward.find("missing")) + "relx", kCannotCreate},
     };
     ASSERT_FALSE(ui::PathExists("Q:\\"));
     ui::Process setup(Installer(), "", scratch_.Path());
@@ -481,6 +483,36 @@ TEST_F(Install, FolderCreation) {
     EXPECT_EQ(setup.MessageBoxes().size(), std::size(cases));
     dialog.Item(IDCANCEL).Click();
     EXPECT_EQ(setup.WaitForExit(), 0u);
+}
+
+// The system takes a forward slash for a backslash: written with them, a folder whose parent
+// exists installs, and is recorded, as typed (one whose parent is missing is refused, above).
+// The shell link object spells its target its own way; the recorded uninstaller takes the
+// folder as the one it runs in.
+TEST_F(Install, ForwardSlashesWhereTheParentExists) {
+    const std::string folder = scratch_ / "Quorbelix";
+    std::string typed = folder;
+    std::replace(typed.begin(), typed.end(), '\\', '/');
+    {
+        ui::Process setup(Installer(), "", scratch_.Path());
+        const ui::Window dialog = setup.WaitForDialog(kTitle);
+        InstallInto(dialog, typed);
+        ExpectFinished(dialog);
+        EXPECT_TRUE(setup.MessageBoxes().empty());
+    }
+    ExpectFiles(folder);
+    EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, "Path"), typed);
+    const std::optional<ui::Shortcut> link = ui::ReadShortcut(desktop_ + "\\KRZ.lnk");
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->path, folder + "\\KRZ.exe");
+    const std::string command =
+        *ui::ReadRegistryString(HKEY_LOCAL_MACHINE, keys::kUninstallEntry, "UninstallString");
+    ASSERT_EQ(command, typed + "\\Uninstall.exe");
+    ui::Process uninstall(command, "", scratch_.Path(), {IDYES, IDOK});
+    EXPECT_EQ(uninstall.WaitForExit(), 0u);
+    EXPECT_EQ(uninstall.MessageBoxes().at(1).text, "Quorbelix has been removed.");
+    EXPECT_FALSE(ui::PathExists(folder));
+    ExpectNothingRegistered();
 }
 
 TEST_F(Install, TargetHeldOpenByAnotherProgram) {

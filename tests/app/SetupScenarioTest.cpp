@@ -6,6 +6,8 @@
 #include "InstallerKeys.h"
 #include "UiDriver.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -188,6 +190,117 @@ TEST_F(SetupScenario, RenamedInstallerCaptionsItsBoxesWithItsNewName) {
         EXPECT_EQ(setup.WaitForMessageBox().caption, caption);
         EXPECT_EQ(setup.WaitForExit(), 0u);
     }
+}
+
+// The ids of the running programs named `name`.
+std::vector<DWORD> ProgramsNamed(const char* name) {
+    std::vector<DWORD> ids;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (lstrcmpiA(entry.szExeFile, name) == 0)
+            ids.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return ids;
+}
+
+// The top-level windows of one process.
+struct ProcessWindows {
+    DWORD id;
+    std::vector<ui::Window> windows;
+};
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
+    auto* found = reinterpret_cast<ProcessWindows*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner == found->id)
+        found->windows.emplace_back(hwnd);
+    return TRUE;
+}
+
+std::vector<ui::Window> WindowsOf(DWORD id) {
+    ProcessWindows found{id, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&found));
+    return found.windows;
+}
+
+// Started from a folder whose path is longer than MAX_PATH (the NT family allows it), the
+// installer still takes its boxes' caption from its own file name. Wine's CreateProcess takes
+// no program path that long, but Wine started on the host runs one: the installer runs outside
+// ui::Process, found by its name and driven by its windows.
+TEST_F(SetupScenario, StartedFromABeyondMaxPathFolderCaptionsWithItsOwnName) {
+    // Made and removed through \\?\ names, which the functions take at any length.
+    std::wstring folder = L"\\\\?\\" + std::wstring(folder_.Path().begin(), folder_.Path().end());
+    std::string hostFolder = ui::HostPath(folder_.Path());
+    std::vector<std::wstring> folders;
+    for (int level = 0; level < 6; ++level) {
+        const std::string name = "level" + std::to_string(level) + "_" + std::string(40, '0');
+        folder += L"\\" + std::wstring(name.begin(), name.end());
+        hostFolder += "/" + name;
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << GetLastError();
+        folders.push_back(folder);
+    }
+    const std::wstring copy = folder + L"\\krzsetup.exe";
+    HANDLE process = nullptr;
+    struct Cleanup {
+        const std::wstring& copy;
+        const std::vector<std::wstring>& folders;
+        HANDLE& process;
+        ~Cleanup() {
+            if (process) {
+                TerminateProcess(process, 1);
+                WaitForSingleObject(process, ui::kTimeout);
+                CloseHandle(process);
+            }
+            DeleteFileW(copy.c_str());
+            for (auto f = folders.rbegin(); f != folders.rend(); ++f)
+                RemoveDirectoryW(f->c_str());
+        }
+    } cleanup{copy, folders, process};
+    const std::string installer = ui::ProgramFolder() + "krzsetup.exe";
+    ASSERT_TRUE(
+        CopyFileW(std::wstring(installer.begin(), installer.end()).c_str(), copy.c_str(), FALSE));
+    ASSERT_GT(copy.size(), size_t(4 + MAX_PATH));
+    ASSERT_TRUE(ProgramsNamed("krzsetup.exe").empty());
+
+    std::string line = "/bin/sh -c \"exec wine " + hostFolder + "/krzsetup.exe\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION shell = {}; // holds no handles (a host program)
+    ASSERT_TRUE(CreateProcessA("/bin/sh", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &shell))
+        << GetLastError();
+    DWORD id = 0;
+    ASSERT_TRUE(ui::WaitUntil([&] {
+        const std::vector<DWORD> ids = ProgramsNamed("krzsetup.exe");
+        id = ids.empty() ? 0 : ids.front();
+        return id != 0;
+    }));
+    process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    ASSERT_TRUE(process);
+    ui::Window dialog;
+    ASSERT_TRUE(ui::WaitUntil([&] {
+        for (const ui::Window& w : WindowsOf(id))
+            if (w.Visible() && !ui::IsMessageBox(w) && w.Text() == kTitle)
+                dialog = w;
+        return bool(dialog);
+    }));
+    dialog.Item(1001).SetText("");
+    dialog.Item(IDOK).Click();
+    ui::Window box;
+    ASSERT_TRUE(ui::WaitUntil([&] {
+        for (const ui::Window& w : WindowsOf(id))
+            if (w.Visible() && ui::IsMessageBox(w))
+                box = w;
+        return bool(box);
+    }));
+    EXPECT_EQ(box.Text(), "krzsetup");
+    box.Item(IDOK).Click();
+    ASSERT_TRUE(ui::WaitUntil([&] { return !box.Exists(); }));
+    dialog.Item(IDCANCEL).Click();
+    EXPECT_EQ(WaitForSingleObject(process, ui::kTimeout), WAIT_OBJECT_0);
 }
 
 } // namespace

@@ -11,6 +11,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -75,6 +77,30 @@ std::vector<std::string> ControlOrder(const std::vector<std::string>& names) {
     }
     DestroyWindow(tree);
     return order;
+}
+
+// The items a user sees, top to bottom (each whose ancestors are all expanded), with their item
+// paths without the final backslash.
+void AppendShown(const std::vector<ui::TreeItem>& items, const std::string& parent,
+                 std::vector<std::pair<HTREEITEM, std::string>>& shown) {
+    for (const ui::TreeItem& item : items) {
+        const std::string path = parent.empty() ? item.text : parent + "\\" + item.text;
+        shown.emplace_back(item.handle, path);
+        if (item.expanded)
+            AppendShown(item.children, path, shown);
+    }
+}
+
+// The rightmost column of `picture` that holds a pixel of the text (black), inside a border of 2.
+int TextRight(const ui::Image& picture) {
+    for (int x = picture.width - 3; x >= 2; --x) {
+        for (int y = 2; y < picture.height - 2; ++y) {
+            const std::uint32_t pixel = picture.At(x, y);
+            if ((pixel >> 16 & 0xFF) < 0x40 && (pixel >> 8 & 0xFF) < 0x40 && (pixel & 0xFF) < 0x40)
+                return x;
+        }
+    }
+    return -1;
 }
 
 // A folder under C:\Program Files for one scenario, removed afterwards with what it holds.
@@ -238,6 +264,53 @@ TEST_F(SelectPath, SelectsNothingWhenTheFolderIsNotThereAndOkKeepsTheInstallFold
         EXPECT_EQ(PathStatic(), "");
         EXPECT_EQ(Close(IDOK), installFolder);
     }
+}
+
+// A keyboard user meets the same fresh dialog: the keys that move a selection start one (Down,
+// Up and Home at the first drive, End at the last item shown, a letter at the first item shown
+// with that initial), and Enter returns its folder.
+TEST_F(SelectPath, KeysStartASelectionWhereThereIsNoneAndEnterReturnsIt) {
+    ui::CreateFolders(scratch_ / "Quorbelix Keys");
+    const std::string installFolder = scratch_ / "Quorbelix Keys\\Not There";
+    for (const UINT key : {UINT(VK_DOWN), UINT(VK_UP), UINT(VK_HOME), UINT(VK_END), UINT('Q')}) {
+        SCOPED_TRACE(key);
+        Start(installFolder);
+        Browse();
+        ASSERT_EQ(Tree().Selection(), nullptr);
+        std::vector<std::pair<HTREEITEM, std::string>> shown;
+        AppendShown(Tree().Items(), "", shown);
+        ASSERT_FALSE(shown.empty());
+        auto expected = key == VK_END ? shown.end() - 1 : shown.begin();
+        if (key == 'Q') {
+            expected = std::find_if(shown.begin(), shown.end(), [](const auto& item) {
+                const std::string name = item.second.substr(item.second.rfind('\\') + 1);
+                return std::toupper(static_cast<unsigned char>(name[0])) == 'Q';
+            });
+            ASSERT_EQ(expected->second, scratch_ / "Quorbelix Keys");
+        }
+        pick_.PressKey(key);
+        ASSERT_TRUE(ui::WaitUntil([&] { return Tree().Selection() == expected->first; }))
+            << "wanted " << expected->second;
+        pick_.PressKey(VK_RETURN);
+        pick_.WaitUntilGone();
+        EXPECT_EQ(main_.Item(1001).Text(), expected->second);
+    }
+}
+
+// A path is text: an ampersand in a folder name takes its own room, where a mnemonic would
+// underline the letter after it and leave the ampersand out.
+TEST_F(SelectPath, PathShowsAnAmpersandAsItIs) {
+    ProgramFilesFolder made("R&D Tools");
+    Start("C:\\Program Files\\R&D Tools");
+    Browse();
+    const ui::Window path = pick_.Item(1028);
+    ASSERT_EQ(path.Text(), "C:\\Program Files\\R&D Tools\\");
+    const int withAmpersand = TextRight(ui::CaptureSettled(path));
+    path.SetText("C:\\Program Files\\RD Tools\\");
+    const int without = TextRight(ui::CaptureSettled(path));
+    ASSERT_GT(without, 0);
+    EXPECT_GT(withAmpersand, without + 2);
+    Close(IDCANCEL);
 }
 
 TEST_F(SelectPath, CancelChangesNothingAndADriveComesBackAsItsLetter) {
