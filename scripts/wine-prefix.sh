@@ -11,7 +11,7 @@ krz_runs_32bit() {
 # KRZ_WINE: the command that starts a Windows program. Debian's wine starts the 32-bit loader
 # whenever wine32 is installed, for 64-bit programs too; where that loader cannot start, Wine's
 # 64-bit loader runs the 64-bit programs by itself (and 32-bit ones cannot run at all).
-KRZ_WINE=wine
+export KRZ_WINE=wine
 if [ -x /usr/lib/wine/wine64 ] && ! krz_runs_32bit; then
     KRZ_WINE=/usr/lib/wine/wine64
     export WINELOADER=/usr/lib/wine/wine64
