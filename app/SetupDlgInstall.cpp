@@ -75,10 +75,16 @@ void CSetupDlg::OnInstall() {
 
     const registry::ShellFolders shellFolders = registry::ReadShellFolders();
 
+    // The folder as typed, without white space at either end or one trailing backslash: this
+    // one text is created, holds the files and goes into the shortcuts and both entries.
     CString folder;
     m_pathEdit.GetWindowText(folder);
-    if (EndsWithBackslash(folder))
+    folder.TrimLeft();
+    folder.TrimRight();
+    if (EndsWithBackslash(folder)) {
         folder = folder.Left(folder.GetLength() - 1);
+        folder.TrimRight(); // "C:\Blank \" is the folder "C:\Blank" too
+    }
 
     const int created = CreateFolderPath(folder);
     if (created != 0) {
@@ -122,13 +128,11 @@ void CSetupDlg::OnInstall() {
 }
 
 int CSetupDlg::CreateFolderPath(CString path) {
-    // Judged before trimming: the run writes its files under the text as it was typed.
-    const bool absolute = IsAbsoluteFolder(path);
     path.TrimLeft();
     path.TrimRight();
     if (path.GetLength() >= kFolderLengthLimit)
         return kPathTooLong;
-    if (!absolute)
+    if (!IsAbsoluteFolder(path))
         return ERROR_BAD_PATHNAME;
     if (CreateDirectoryA(path, nullptr))
         return 0;

@@ -151,20 +151,31 @@ TEST_F(Install, IntoTheProposedFolderThenAgainOverIt) {
     EXPECT_EQ(setup.WaitForExit(), 0u);
 }
 
-TEST_F(Install, TrailingBackslashAndEnterInThePathEdit) {
+// The folder as typed loses one trailing backslash and the white space at either end: the
+// files, the shortcuts and both entries all name the folder that was created.
+TEST_F(Install, TrailingBackslashBlanksAndEnterInThePathEdit) {
     const std::string folder = scratch_ / "Quorbelix";
-    ui::Process setup(Installer(), "", scratch_.Path());
-    const ui::Window dialog = setup.WaitForDialog(kTitle);
-    const ui::Window edit = dialog.Item(1001);
-    edit.SetText(folder + "\\");
-    edit.MouseClick();
-    ASSERT_TRUE(ui::WaitUntil([&] { return dialog.Focus() == edit; }));
-    dialog.PressKey(VK_RETURN);
-    dialog.Item(IDCANCEL).WaitForText("Close");
-    ExpectFiles(folder);
-    ExpectRegistered(folder);
-    dialog.Item(IDCANCEL).Click();
-    EXPECT_EQ(setup.WaitForExit(), 0u);
+    for (const std::string& typed : {folder + "\\", " \t" + folder + " ", folder + " \\ "}) {
+        SCOPED_TRACE("typed: [" + typed + "]");
+        RemoveEntries();
+        ui::RemoveTree(folder);
+        ui::Process setup(Installer(), "", scratch_.Path());
+        const ui::Window dialog = setup.WaitForDialog(kTitle);
+        const ui::Window edit = dialog.Item(1001);
+        edit.SetText(typed);
+        edit.MouseClick();
+        ASSERT_TRUE(ui::WaitUntil([&] { return dialog.Focus() == edit; }));
+        dialog.PressKey(VK_RETURN);
+        dialog.Item(IDCANCEL).WaitForText("Close");
+        ExpectFinished(dialog);
+        ExpectFiles(folder);
+        ExpectRegistered(folder);
+        EXPECT_TRUE(setup.MessageBoxes().empty());
+        EXPECT_EQ(Names(scratch_.Path()),
+                  (std::set<std::string>{"Desktop", "Programs", "Quorbelix", "krzsetup.exe"}));
+        dialog.Item(IDCANCEL).Click();
+        EXPECT_EQ(setup.WaitForExit(), 0u);
+    }
 }
 
 // Installed, then removed by the uninstaller that the installation recorded, started as the
@@ -354,7 +365,7 @@ TEST_F(Install, FolderCreation) {
         // Only an absolute folder: these would land in the current folder, the scratch folder.
         {"relative", "relx", kCannotCreate},
         {"drive-relative", "C:relx", kCannotCreate},
-        {"a blank before the drive", " " + scratch_ / "relx", kCannotCreate},
+        {"a blank before a relative folder", " relx", kCannotCreate},
         {"device namespace", "\\\\?\\" + scratch_ / "relx", kCannotCreate},
     };
     ASSERT_FALSE(ui::PathExists("Q:\\"));
