@@ -26,9 +26,9 @@ public:
     // Creates the folder `path`, white space at both ends removed, with its missing parents
     // from the top down. Returns 0 when the folder was made or something of that name exists,
     // 24 when the trimmed path has 240 characters or more, ERROR_BAD_PATHNAME (creating
-    // nothing) when the path as given is not absolute (a drive letter, a colon and a
-    // backslash, or a UNC name), or else the error code of the creation that failed (never
-    // looping on a parent that exists but is no folder).
+    // nothing) when the trimmed path is not absolute (a drive letter, a colon and a backslash,
+    // or a UNC name), or else the error code of the creation that failed (never looping on a
+    // parent that exists but is no folder).
     static int CreateFolderPath(CString path);
     // Cuts the last component off `path` at its last backslash (a trail byte of a double-byte
     // character is no backslash) and returns it. Returns the empty text when there is nothing

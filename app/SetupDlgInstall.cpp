@@ -14,9 +14,17 @@ namespace {
 
 const char kCannotCreateDirectory[] = "Cannot create directory";
 const char kPathLengthExceeded[] = "\r\nPath length exceeds 256";
-const char kInstalled[] = "The program has been successfully installed\r\n\r\n"
-                          "A shortcut (named KRZ) can be found on Windows Desktop and in "
-                          "\"Programs\" of Windows \"Start\".";
+const char kInstalled[] = "The program has been successfully installed";
+const char kShortcutsMade[] = "\r\n\r\nA shortcut (named KRZ) can be found on Windows Desktop and "
+                              "in \"Programs\" of Windows \"Start\".";
+// What could not be made: the first line, then one for each.
+const char kNotAllMade[] = "The program has been installed, but:";
+const char kNoDesktopShortcut[] = "\r\n\r\nNo shortcut on Windows Desktop.";
+const char kNoProgramsShortcut[] = "\r\n\r\nNo shortcut in \"Programs\" of Windows \"Start\".";
+const char kNoAppPathEntry[] =
+    "\r\n\r\nNo application path entry: the next setup will not find this installation.";
+const char kNoUninstallEntry[] =
+    "\r\n\r\nNo uninstall entry: Uninstall.exe in the program's folder removes it.";
 const char kClose[] = "Close";
 const char kShortcutName[] = "\\KRZ.lnk";
 const char kShortcutDescription[] = "Quorbelix";
@@ -25,12 +33,11 @@ const char kShortcutDescription[] = "Quorbelix";
 constexpr int kFolderLengthLimit = 240;
 constexpr int kPathTooLong = 24;
 
-// The shortcut to `target` in `folder`. A folder that could not be read gets none: its link
-// would otherwise land at the root of the current drive.
-void CreateShortcutIn(const CString& folder, const CString& target) {
-    if (folder.IsEmpty())
-        return;
-    shell::CreateShortcut(target, folder + kShortcutName, kShortcutDescription);
+// The shortcut to `target` in `folder`; true when it was saved. A folder that could not be
+// read gets none: its link would otherwise land at the root of the current drive.
+bool CreateShortcutIn(const CString& folder, const CString& target) {
+    return !folder.IsEmpty() &&
+           SUCCEEDED(shell::CreateShortcut(target, folder + kShortcutName, kShortcutDescription));
 }
 
 // A backslash as the last character, a trail byte of a double-byte character not counting.
@@ -85,10 +92,16 @@ void CSetupDlg::OnInstall() {
 
     const registry::ShellFolders shellFolders = registry::ReadShellFolders();
 
+    // The folder as typed, without white space at either end or one trailing backslash: this
+    // one text is created, holds the files and goes into the shortcuts and both entries.
     CString folder;
     m_pathEdit.GetWindowText(folder);
-    if (EndsWithBackslash(folder))
+    folder.TrimLeft();
+    folder.TrimRight();
+    if (EndsWithBackslash(folder)) {
         folder = folder.Left(folder.GetLength() - 1);
+        folder.TrimRight(); // "C:\Blank \" is the folder "C:\Blank" too
+    }
 
     const int created = CreateFolderPath(folder);
     if (created != 0) {
@@ -106,39 +119,48 @@ void CSetupDlg::OnInstall() {
         return;
     }
 
+    // Shortcuts and registry entries are made as far as the machine allows. The files are
+    // installed either way; what could not be made is named in one message once the dialog is
+    // finished, whose text speaks of the shortcuts only when both are there.
+    const HRESULT com = CoInitialize(nullptr);
+    const CString target = folder + "\\" + payload::kFileList[0];
+    constexpr int kAllMade = sizeof kNotAllMade - 1;
+    CString missing = kNotAllMade;
+    if (!CreateShortcutIn(shellFolders.desktop, target))
+        missing += kNoDesktopShortcut;
+    if (!CreateShortcutIn(shellFolders.programs, target))
+        missing += kNoProgramsShortcut;
     m_message = kInstalled;
+    if (missing.GetLength() == kAllMade)
+        m_message += kShortcutsMade;
+    m_installFolder = folder;
+    if (!registry::WriteAppPathEntry(m_installFolder, m_specialBuild))
+        missing += kNoAppPathEntry;
+    if (!registry::WriteUninstallEntry(m_installFolder))
+        missing += kNoUninstallEntry;
+    // Only a successful initialisation is balanced.
+    if (SUCCEEDED(com))
+        CoUninitialize();
+
     UpdateData(FALSE);
     m_browseButton.ShowWindow(SW_HIDE);
     GetDlgItem(IDOK)->ShowWindow(SW_HIDE);
     GetDlgItem(IDCANCEL)->SetWindowText(kClose);
     m_pathEdit.ShowWindow(SW_HIDE);
     m_pathLabel.ShowWindow(SW_HIDE);
-
-    // Shortcuts and registry entries are made as far as the machine allows; their failures are
-    // not reported.
-    const HRESULT com = CoInitialize(nullptr);
-    const CString target = folder + "\\" + payload::kFileList[0];
-    CreateShortcutIn(shellFolders.desktop, target);
-    CreateShortcutIn(shellFolders.programs, target);
-    m_installFolder = folder;
-    registry::WriteAppPathEntry(m_installFolder, m_specialBuild);
-    registry::WriteUninstallEntry(m_installFolder);
-    // Only a successful initialisation is balanced.
-    if (SUCCEEDED(com))
-        CoUninitialize();
+    if (missing.GetLength() != kAllMade)
+        AfxMessageBox(missing);
 
     m_installed = 1;
     m_busy = 0;
 }
 
 int CSetupDlg::CreateFolderPath(CString path) {
-    // Judged before trimming: the run writes its files under the text as it was typed.
-    const bool absolute = IsAbsoluteFolder(path);
     path.TrimLeft();
     path.TrimRight();
     if (path.GetLength() >= kFolderLengthLimit)
         return kPathTooLong;
-    if (!absolute)
+    if (!IsAbsoluteFolder(path))
         return ERROR_BAD_PATHNAME;
     if (CreateDirectoryA(path, nullptr))
         return 0;

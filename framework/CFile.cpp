@@ -2,6 +2,21 @@
 
 namespace {
 
+// NT's FileBasicInformation: the four times (0: unchanged) and the attributes (0: unchanged).
+constexpr int kFileBasicInformation = 4;
+struct FileBasicInformation {
+    LARGE_INTEGER times[4];
+    ULONG attributes;
+};
+
+struct IoStatusBlock {
+    union {
+        LONG status;
+        void* pointer;
+    };
+    ULONG_PTR information;
+};
+
 // A file time (UTC) as seconds: shown in local time (FileTimeToLocalFileTime), broken down
 // (FileTimeToSystemTime), and counted from the local calendar fields (mktime, with
 // daylight-saving time left for it to decide). Fractions of a second are dropped.
@@ -141,9 +156,7 @@ BOOL CFile::GetStatus(CFileStatus& status) const {
            FileTimeToTime(written, status.m_mtime);
 }
 
-void CFile::SetTimes(const CFileStatus& status) {
-    if (!status.m_ctime && !status.m_atime && !status.m_mtime)
-        return;
+void CFile::SetStatus(const CFileStatus& status) {
     FILETIME created, accessed, written;
     if (status.m_ctime)
         TimeToFileTime(status.m_ctime, created, m_strFileName);
@@ -154,4 +167,23 @@ void CFile::SetTimes(const CFileStatus& status) {
     if (!SetFileTime(m_hFile, status.m_ctime ? &created : nullptr,
                      status.m_atime ? &accessed : nullptr, status.m_mtime ? &written : nullptr))
         CFileException::ThrowOsError(LONG(GetLastError()), m_strFileName);
+    // The attributes go through the handle, so that a name swapped meanwhile for a link to
+    // another file is never followed; attributes that the file has already change nothing.
+    // Written by name, they would have to come before the times on a read-only file, which
+    // could not be opened for its times, and after them on any other, which they might make
+    // read-only; through the handle, which keeps the write access it was opened with, their
+    // place does not matter. (The 95/98 family, which lacks NtSetInformationFile, keeps only
+    // the low eight bits, so a status read from the file never differs there.)
+    FileBasicInformation basic = {};
+    basic.attributes = status.m_attribute; // 0, when they could not be read: unchanged
+    SetInformation(kFileBasicInformation, &basic, sizeof basic);
+}
+
+BOOL CFile::SetInformation(int informationClass, void* data, ULONG size) const {
+    using SetInformationFile = LONG(WINAPI*)(HANDLE, IoStatusBlock*, void*, ULONG, int);
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    const auto set = reinterpret_cast<SetInformationFile>(
+        reinterpret_cast<void*>(ntdll ? GetProcAddress(ntdll, "NtSetInformationFile") : nullptr));
+    IoStatusBlock io = {};
+    return set && set(m_hFile, &io, data, size, informationClass) >= 0;
 }

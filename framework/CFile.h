@@ -11,8 +11,8 @@
 #include "CString.h"
 
 // A file's status. Times are seconds since 1 January 1970 UTC, converted from and to the
-// platform's file times through local time (see CFile::GetStatus and CFile::SetTimes); a
-// time of 0 is left unchanged by SetTimes.
+// platform's file times through local time (see CFile::GetStatus and CFile::SetStatus); a
+// time of 0 is left unchanged by SetStatus.
 struct CFileStatus {
     std::time_t m_ctime = 0; // creation
     std::time_t m_mtime = 0; // last write
@@ -59,9 +59,15 @@ public:
     BOOL GetStatus(CFileStatus& status) const;
 
     // Gives the open file the times of `status` (a time of 0 is left unchanged) with
-    // SetFileTime on its own handle, which needs write access; the file is never looked up by
-    // name again. Raises CFileException when a step fails.
-    void SetTimes(const CFileStatus& status);
+    // SetFileTime on its own handle, which needs write access, then its attributes (0 leaves
+    // them unchanged; any the file has beyond them, above the low eight bits, go) through the
+    // same handle where the system can (NtSetInformationFile); a failure there is not
+    // reported. Raises CFileException when the times cannot be set.
+    void SetStatus(const CFileStatus& status);
+
+    // NtSetInformationFile of `informationClass` with `size` bytes of `data` on the open file.
+    // FALSE when it fails, or on the 95/98 family, which does not have it.
+    BOOL SetInformation(int informationClass, void* data, ULONG size) const;
 
     // Takes over `file`, a handle that CreateFileA opened otherwise (INVALID_HANDLE_VALUE
     // leaves this object closed), with the path that names it. A file held before is closed

@@ -30,14 +30,6 @@ namespace {
 // NT's FileDispositionInformation: the file goes when its last handle closes.
 constexpr int kFileDispositionInformation = 13;
 
-struct IoStatusBlock {
-    union {
-        LONG status;
-        void* pointer;
-    };
-    ULONG_PTR information;
-};
-
 // Opens `path` into `file` with CreateFileA (an inheritable handle). Returns 0, or the error
 // of the failed creation.
 DWORD Create(CFile& file, const char* path, DWORD access, DWORD share, DWORD disposition,
@@ -115,13 +107,8 @@ INT ExpandHeldFile(CFile& file, BYTE* buffer) {
 // looking its name up again (NtSetInformationFile, there on every NT system). Where that is
 // missing, the file is deleted by name.
 void DeleteWhenClosed(const CFile& file) {
-    using SetInformationFile = LONG(WINAPI*)(HANDLE, IoStatusBlock*, void*, ULONG, int);
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    const auto set = reinterpret_cast<SetInformationFile>(
-        reinterpret_cast<void*>(ntdll ? GetProcAddress(ntdll, "NtSetInformationFile") : nullptr));
     BOOLEAN remove = TRUE;
-    IoStatusBlock io = {};
-    if (!set || set(file, &io, &remove, sizeof remove, kFileDispositionInformation) < 0)
+    if (!file.SetInformation(kFileDispositionInformation, &remove, sizeof remove))
         RemoveFile(file.GetFilePath());
 }
 
@@ -142,8 +129,10 @@ bool IsFileAt(HANDLE held, const char* path) {
     return same;
 }
 
-// The fixed time stamp, set through the handle that wrote the file. A file whose status cannot
-// be read or whose times cannot be set keeps the times it has: the entry is done all the same.
+// The fixed time stamp, set through the handle that wrote the file, and the attributes cut to
+// their low eight bits (which leaves those of a newly written file as they are, unless the
+// folder gave it more, such as not being indexed). A file whose status cannot be read or set
+// keeps what it has: the entry is done all the same.
 void Stamp(CFile& file, std::time_t stamp) {
     CFileStatus status;
     if (!file.GetStatus(status))
@@ -151,7 +140,7 @@ void Stamp(CFile& file, std::time_t stamp) {
     status.m_ctime = stamp;
     status.m_mtime = stamp;
     try {
-        file.SetTimes(status);
+        file.SetStatus(status);
     } catch (const CFileException&) {
     }
 }

@@ -55,34 +55,35 @@ CString ReadPreviousInstallFolder() {
     return folder;
 }
 
-void WriteAppPathEntry(const CString& installFolder, CString& specialBuild) {
+bool WriteAppPathEntry(const CString& installFolder, CString& specialBuild) {
     const CString name = kExecutableName;
     CurrentVersionKey chain("App Paths");
     if (!chain.IsOpen())
-        return;
+        return false;
     CRegKey entry;
     if (!entry.Create(chain.Last(), name))
-        return;
-    entry.SetStringValue(nullptr, installFolder + "\\" + name);
-    entry.SetStringValue("Path", installFolder);
+        return false;
+    LONG failed = entry.SetStringValue(nullptr, installFolder + "\\" + name);
+    failed |= entry.SetStringValue("Path", installFolder);
     ReadSpecialBuild(specialBuild);
-    entry.SetStringValue("SpecialBuild", specialBuild);
+    failed |= entry.SetStringValue("SpecialBuild", specialBuild);
+    return failed == ERROR_SUCCESS;
 }
 
-void WriteUninstallEntry(const CString& installFolder) {
+bool WriteUninstallEntry(const CString& installFolder) {
     CurrentVersionKey chain("Uninstall");
     if (!chain.IsOpen())
-        return;
+        return false;
     CRegKey entry;
     if (!entry.Create(chain.Last(), kProductName))
-        return;
-    entry.SetStringValue("DisplayName", kProductName);
+        return false;
+    const LONG failed = entry.SetStringValue("DisplayName", kProductName);
     // Unquoted, a command with a blank in its path lets the system try each prefix ending at
     // a blank as a program of its own (C:\Program.exe for C:\Program Files\...).
     CString command = installFolder + kUninstaller;
     if (command.Find(' ') >= 0)
         command = "\"" + command + "\"";
-    entry.SetStringValue("UninstallString", command);
+    return (failed | entry.SetStringValue("UninstallString", command)) == ERROR_SUCCESS;
 }
 
 void ReadSpecialBuild(CString& specialBuild) {

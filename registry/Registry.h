@@ -6,7 +6,7 @@
 // texts with their NUL counted.
 //
 // The main dialog owns the two texts these use (install folder, special-build text) and
-// forwards its member operations here. None of them reports success or failure.
+// forwards its member operations here. The writers report whether their entry was written.
 #pragma once
 
 #include "CString.h"
@@ -16,13 +16,15 @@ namespace registry {
 // The "Path" value of the application path entry, or the empty text.
 CString ReadPreviousInstallFolder();
 
-// Writes the application path entry for `installFolder`; fills `specialBuild` first
-// (ReadSpecialBuild).
-void WriteAppPathEntry(const CString& installFolder, CString& specialBuild);
+// Writes the application path entry for `installFolder`; fills `specialBuild` on the way
+// (ReadSpecialBuild). True when the key and all three values were written; a failed value
+// does not keep the next ones from being written.
+bool WriteAppPathEntry(const CString& installFolder, CString& specialBuild);
 
 // Writes the uninstall entry for `installFolder`. Its command, the folder followed by
-// "\Uninstall.exe", is put in double quotation marks when it contains a blank.
-void WriteUninstallEntry(const CString& installFolder);
+// "\Uninstall.exe", is put in double quotation marks when it contains a blank. True when the
+// key and both values were written.
+bool WriteUninstallEntry(const CString& installFolder);
 
 // The user's Desktop and Programs folders, read from the key "Shell folders" below
 // HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Explorer, opened one key at a

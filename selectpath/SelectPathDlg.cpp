@@ -232,26 +232,43 @@ CString CSelectPathDlg::ItemPath(HTREEITEM item) const {
 
 CString CSelectPathDlg::FreeSpaceOf(const CString& path) {
     const CString root = path.GetLength() > 3 ? path.Left(3) : path;
-    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
-    if (!::GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
-                             &totalClusters))
+    // The free bytes in 64 bits, which describe any volume; GetDiskFreeSpaceA's 32-bit cluster
+    // counts do not (16 TiB of 4 KB clusters is more than they can count). Every system that
+    // shows the text has GetDiskFreeSpaceExA (the NT family from 4.0); the first 95, which
+    // lacks it, shows none.
+    using GetDiskFreeSpaceEx =
+        BOOL(WINAPI*)(LPCSTR, ULARGE_INTEGER*, ULARGE_INTEGER*, ULARGE_INTEGER*);
+    const auto getFreeSpaceEx = reinterpret_cast<GetDiskFreeSpaceEx>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetDiskFreeSpaceExA")));
+    ULARGE_INTEGER available, total;
+    if (!getFreeSpaceEx || !getFreeSpaceEx(root, &available, &total, nullptr))
         return CString();
-    return FreeSpaceText(sectorsPerCluster, bytesPerSector, freeClusters);
+    return FreeSpaceText(available.QuadPart);
 }
 
-CString CSelectPathDlg::FreeSpaceText(DWORD sectorsPerCluster, DWORD bytesPerSector,
-                                      DWORD freeClusters) {
-    // The cluster size wraps at 32 bits; a cluster below 1 KB counts as nothing.
-    const DWORD kilobytesPerCluster = sectorsPerCluster * bytesPerSector / 1024;
-    const unsigned long long freeKilobytes =
-        static_cast<unsigned long long>(freeClusters) * kilobytesPerCluster;
+CString CSelectPathDlg::FreeSpaceText(ULONGLONG freeBytes) {
+    const ULONGLONG kilobytes = freeBytes / 1024;
+    const ULONGLONG megabytes = kilobytes / 1024;
+    const char* format = "%uKB free";
+    DWORD number = DWORD(kilobytes), lastDigits = 0;
+    if (kilobytes >= 8192) {
+        format = "%uMB free";
+        number = DWORD(megabytes);
+    }
+    // The system's formatting knows no 64-bit numbers: more megabytes than 32 bits hold (fewer
+    // than 2^44) are written in two parts, the last nine digits with their leading zeros. The
+    // division by 10^9 = 512 x 1,953,125 goes in 32-bit steps, which keeps the compiler's
+    // 64-bit division routines out of the 32-bit program.
+    if (megabytes > 0xFFFFFFFF) {
+        constexpr DWORD kFifthPower = 1953125;
+        const DWORD high = DWORD(megabytes >> 17);
+        const DWORD middle = (high % kFifthPower) << 8 | (DWORD(megabytes >> 9) & 0xFF);
+        format = "%u%09uMB free";
+        number = (high / kFifthPower) << 8 | middle / kFifthPower;
+        lastDigits = (middle % kFifthPower) << 9 | (DWORD(megabytes) & 0x1FF);
+    }
     CString text;
-    if (freeKilobytes >= 0xFFFF0000ull)
-        return text;
-    if (freeKilobytes < 8192)
-        text.Format("%uKB free", unsigned(freeKilobytes));
-    else
-        text.Format("%uMB free", unsigned(freeKilobytes / 1024));
+    text.Format(format, number, lastDigits); // the one-number texts take no second
     return text;
 }
 

@@ -28,11 +28,9 @@ public:
     // Registers the tree-view window class, which the template names, then runs the dialog.
     INT_PTR DoModal() override;
 
-    // The free-space text of a drive from what GetDiskFreeSpaceA reports: kilobytes per cluster
-    // (the 32-bit product of sectors and bytes, divided by 1024) times the free clusters, as
-    // "%dKB free" below 8,192 KB and "%dMB free" from there on; empty when the product reaches
-    // 0xFFFF0000 KB.
-    static CString FreeSpaceText(DWORD sectorsPerCluster, DWORD bytesPerSector, DWORD freeClusters);
+    // The free-space text of `freeBytes`: whole kilobytes as "%uKB free" below 8,192 KB, whole
+    // megabytes as "%uMB free" from there on, every 64-bit count written exactly.
+    static CString FreeSpaceText(ULONGLONG freeBytes);
 
     // Whether two item texts name the same folder: equal bytes, the letters A to Z matching
     // either case (no other character is folded).
@@ -89,7 +87,8 @@ private:
     void ListChildren(HTREEITEM item, Listing* record);
     // The texts of the item and its ancestors, top-level first, each followed by a backslash.
     CString ItemPath(HTREEITEM item) const;
-    // The free-space text of the drive of `path`; empty when the drive cannot tell.
+    // The free-space text of the drive of `path` (GetDiskFreeSpaceExA); empty when the drive
+    // cannot tell, or the system cannot ask.
     static CString FreeSpaceOf(const CString& path);
 
     const bool m_showFreeSpace;

@@ -153,20 +153,31 @@ TEST_F(Install, IntoTheProposedFolderThenAgainOverIt) {
     EXPECT_EQ(setup.WaitForExit(), 0u);
 }
 
-TEST_F(Install, TrailingBackslashAndEnterInThePathEdit) {
+// The folder as typed loses one trailing backslash and the white space at either end: the
+// files, the shortcuts and both entries all name the folder that was created.
+TEST_F(Install, TrailingBackslashBlanksAndEnterInThePathEdit) {
     const std::string folder = scratch_ / "Quorbelix";
-    ui::Process setup(Installer(), "", scratch_.Path());
-    const ui::Window dialog = setup.WaitForDialog(kTitle);
-    const ui::Window edit = dialog.Item(1001);
-    edit.SetText(folder + "\\");
-    edit.MouseClick();
-    ASSERT_TRUE(ui::WaitUntil([&] { return dialog.Focus() == edit; }));
-    dialog.PressKey(VK_RETURN);
-    dialog.Item(IDCANCEL).WaitForText("Close");
-    ExpectFiles(folder);
-    ExpectRegistered(folder);
-    dialog.Item(IDCANCEL).Click();
-    EXPECT_EQ(setup.WaitForExit(), 0u);
+    for (const std::string& typed : {folder + "\\", " \t" + folder + " ", folder + " \\ "}) {
+        SCOPED_TRACE("typed: [" + typed + "]");
+        RemoveEntries();
+        ui::RemoveTree(folder);
+        ui::Process setup(Installer(), "", scratch_.Path());
+        const ui::Window dialog = setup.WaitForDialog(kTitle);
+        const ui::Window edit = dialog.Item(1001);
+        edit.SetText(typed);
+        edit.MouseClick();
+        ASSERT_TRUE(ui::WaitUntil([&] { return dialog.Focus() == edit; }));
+        dialog.PressKey(VK_RETURN);
+        dialog.Item(IDCANCEL).WaitForText("Close");
+        ExpectFinished(dialog);
+        ExpectFiles(folder);
+        ExpectRegistered(folder);
+        EXPECT_TRUE(setup.MessageBoxes().empty());
+        EXPECT_EQ(Names(scratch_.Path()),
+                  (std::set<std::string>{"Desktop", "Programs", "Quorbelix", "krzsetup.exe"}));
+        dialog.Item(IDCANCEL).Click();
+        EXPECT_EQ(setup.WaitForExit(), 0u);
+    }
 }
 
 // Installed, then removed by the uninstaller that the installation recorded, started as the
@@ -447,7 +458,7 @@ TEST_F(Install, FolderCreation) {
         // Only an absolute folder: these would land in the current folder, the scratch folder.
         {"relative", "relx", kCannotCreate},
         {"drive-relative", "C:relx", kCannotCreate},
-        {"a blank before the drive", " " + scratch_ / "relx", kCannotCreate},
+        {"a blank before a relative folder", " relx", kCannotCreate},
         {"device namespace", "\\\\?\\" + scratch_ / "relx", kCannotCreate},
         {"device namespace, forward slashes",
          "//?/" + forward.substr(0, forward.find("missing")) + "relx", kCannotCreate},
@@ -575,23 +586,45 @@ TEST_F(Install, FullDiskThenRetriedAfterSpaceIsFreed) {
     EXPECT_EQ(setup.WaitForExit(), 0u);
 }
 
-// A Desktop folder that cannot be used costs its own shortcut only.
-TEST_F(Install, DesktopFolderUnusable) {
+// A shortcut or an entry that cannot be made costs only itself; the files are installed, and
+// one message names what is missing. The finished text speaks of the shortcuts only when both
+// are there.
+TEST_F(Install, ShortcutsAndEntriesThatCannotBeMadeAreNamed) {
+    const std::string notAll = "The program has been installed, but:";
+    const std::string noDesktop = "\r\n\r\nNo shortcut on Windows Desktop.";
+    const std::string noPrograms = "\r\n\r\nNo shortcut in \"Programs\" of Windows \"Start\".";
+    const std::string noAppPath =
+        "\r\n\r\nNo application path entry: the next setup will not find this installation.";
+    const std::string noUninstall =
+        "\r\n\r\nNo uninstall entry: Uninstall.exe in the program's folder removes it.";
     struct Case {
         const char* what;
         std::optional<std::string> desktop; // the "Desktop" value; none: no value
         bool terminated;                    // its NUL stored with it
+        const char* keyAside;               // a parent key moved away, or null
+        std::string missing;                // the lines of the message
     };
     const Case cases[] = {
-        {"no value", std::nullopt, true},
-        {"no such folder", scratch_ / "Gone", true},
-        {"260 bytes without a NUL", "C:\\" + std::string(257, 'd'), false},
+        {"no Desktop value", std::nullopt, true, nullptr, noDesktop},
+        {"no such Desktop folder, no Uninstall key", scratch_ / "Gone", true, keys::kUninstall,
+         noDesktop + noUninstall},
+        {"Desktop value of 260 bytes without a NUL", "C:\\" + std::string(257, 'd'), false, nullptr,
+         noDesktop},
+        {"a folder where the Programs shortcut goes", desktop_, true, nullptr, noPrograms},
+        {"no App Paths key", desktop_, true, keys::kAppPaths, noAppPath},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         RemoveEntries();
+        const bool desktopMade = c.missing.find(noDesktop) == std::string::npos;
+        const bool programsMade = c.missing.find(noPrograms) == std::string::npos;
+        if (!programsMade)
+            ui::CreateFolders(programs_ + "\\KRZ.lnk");
+        std::optional<ui::ScopedRegistryKeyAside> aside;
+        if (c.keyAside)
+            aside.emplace(HKEY_LOCAL_MACHINE, c.keyAside);
         const std::string folder = scratch_ / c.what;
-        ui::Process setup(Installer(), "", scratch_.Path());
+        ui::Process setup(Installer(), "", scratch_.Path(), {IDOK});
         const ui::Window dialog = setup.WaitForDialog(kTitle);
         // Set once Wine's desktop process has started, so that it does not write it anew.
         const ui::ScopedRegistryValue desktop(HKEY_CURRENT_USER, keys::kShellFolders, "Desktop",
@@ -600,18 +633,35 @@ TEST_F(Install, DesktopFolderUnusable) {
             ui::SetRegistryValue(HKEY_CURRENT_USER, keys::kShellFolders, "Desktop", REG_SZ,
                                  *c.desktop);
         InstallInto(dialog, folder);
+        const ui::MessageBoxRecord box = setup.WaitForMessageBox();
+        EXPECT_EQ(box.text, notAll + c.missing);
+        EXPECT_EQ(box.icon, ui::BoxIcon::Exclamation);
+        EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+        ASSERT_TRUE(ui::WaitUntil([&] { return setup.PendingAnswers() == 0; }));
         ExpectFiles(folder);
-        EXPECT_FALSE(ui::PathExists(desktop_ + "\\KRZ.lnk"));
-        const std::optional<ui::Shortcut> programs = ui::ReadShortcut(programs_ + "\\KRZ.lnk");
-        ASSERT_TRUE(programs);
-        EXPECT_EQ(programs->path, folder + "\\KRZ.exe");
-        EXPECT_EQ(ui::ReadRegistryString(HKEY_LOCAL_MACHINE, keys::kAppPathEntry, "Path"), folder);
+        if (desktopMade && programsMade)
+            ExpectFinished(dialog);
+        else
+            EXPECT_EQ(dialog.Item(1002).Text(), "The program has been successfully installed");
+        for (const auto& [place, made] :
+             {std::pair(desktop_, desktopMade), std::pair(programs_, programsMade)}) {
+            const std::optional<ui::Shortcut> link = ui::ReadShortcut(place + "\\KRZ.lnk");
+            EXPECT_EQ(link.has_value(), made) << place;
+            if (link) {
+                EXPECT_EQ(link->path, folder + "\\KRZ.exe");
+            }
+        }
+        EXPECT_EQ(ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, keys::kAppPathEntry),
+                  c.missing.find(noAppPath) == std::string::npos);
+        EXPECT_EQ(ui::RegistryKeyExists(HKEY_LOCAL_MACHINE, keys::kUninstallEntry),
+                  c.missing.find(noUninstall) == std::string::npos);
         // No link at the root of the installer's drive, none in the missing Desktop.
         EXPECT_FALSE(ui::PathExists("C:\\KRZ.lnk"));
         EXPECT_FALSE(ui::PathExists(scratch_ / "Gone"));
-        EXPECT_TRUE(setup.MessageBoxes().empty());
+        EXPECT_EQ(setup.MessageBoxes().size(), 1u);
         dialog.Item(IDCANCEL).Click();
         EXPECT_EQ(setup.WaitForExit(), 0u);
+        ui::RemoveTree(desktop_ + "\\KRZ.lnk");
         ui::RemoveTree(programs_ + "\\KRZ.lnk");
     }
 }

@@ -68,8 +68,8 @@ TEST_F(RegistryTest, WritersOnACleanSystem) {
         DeleteTree(kAppPathEntry);
         DeleteTree(kUninstallEntry);
         CString specialBuild;
-        registry::WriteAppPathEntry(c.folder, specialBuild);
-        registry::WriteUninstallEntry(c.folder);
+        EXPECT_TRUE(registry::WriteAppPathEntry(c.folder, specialBuild));
+        EXPECT_TRUE(registry::WriteUninstallEntry(c.folder));
 
         ExpectText(kAppPathEntry, "", std::string(c.folder) + "\\KRZ.EXE");
         ExpectText(kAppPathEntry, "Path", c.folder);
@@ -113,8 +113,8 @@ TEST_F(RegistryTest, AMissingParentKeySkipsOnlyThatEntry) {
     {
         MovedAside appPaths(kAppPaths);
         CString specialBuild;
-        registry::WriteAppPathEntry("D:\\Tools", specialBuild);
-        registry::WriteUninstallEntry("D:\\Tools");
+        EXPECT_FALSE(registry::WriteAppPathEntry("D:\\Tools", specialBuild));
+        EXPECT_TRUE(registry::WriteUninstallEntry("D:\\Tools"));
         EXPECT_FALSE(KeyExists(kAppPaths));
         ExpectText(kUninstallEntry, "UninstallString", "D:\\Tools\\Uninstall.exe");
         EXPECT_TRUE(registry::ReadPreviousInstallFolder().IsEmpty());
@@ -124,8 +124,8 @@ TEST_F(RegistryTest, AMissingParentKeySkipsOnlyThatEntry) {
     {
         MovedAside uninstall(kUninstall);
         CString specialBuild;
-        registry::WriteAppPathEntry("D:\\Tools", specialBuild);
-        registry::WriteUninstallEntry("D:\\Tools");
+        EXPECT_TRUE(registry::WriteAppPathEntry("D:\\Tools", specialBuild));
+        EXPECT_FALSE(registry::WriteUninstallEntry("D:\\Tools"));
         EXPECT_FALSE(KeyExists(kUninstall));
         ExpectText(kAppPathEntry, "Path", "D:\\Tools");
     }

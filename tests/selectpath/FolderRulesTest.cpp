@@ -5,30 +5,35 @@
 
 namespace {
 
-TEST(FreeSpaceText, KilobytesBelow8192MegabytesFromThereEmptyWhenTooLarge) {
+// Volumes given by their cluster size and free clusters.
+TEST(FreeSpaceText, KilobytesBelow8192MegabytesFromThereExactIn64Bits) {
     struct Case {
-        DWORD sectorsPerCluster, bytesPerSector, freeClusters;
+        ULONGLONG clusterBytes, freeClusters;
         const char* text;
     };
     const Case cases[] = {
-        {8, 512, 1500, "6000KB free"},
-        {1, 1024, 8191, "8191KB free"},
-        {1, 1024, 8192, "8MB free"},
-        {8, 512, 1000000, "3906MB free"},
-        {1, 512, 4000000000u, "0KB free"}, // a cluster below 1 KB counts as nothing
-        {3, 512, 1000, "1000KB free"},     // 1.5 KB per cluster: 1 KB
-        // The product of free clusters and kilobytes per cluster from 0xFFFF0000 on: empty.
-        {1, 4096, 0x3FFFC000, ""},
-        {64, 65536, 0x100000, ""},               // 2^32 KB: the product is taken wider than 32 bits
-        {1, 4096, 0x3FFFBFFF, "4194239MB free"}, // just below the cut
-        // The cluster size is a 32-bit product: 65,536 x 65,536 bytes wraps to 0.
-        {65536, 65536, 0xFFFFFFFF, "0KB free"},
+        {4096, 1500, "6000KB free"},
+        {1024, 8191, "8191KB free"},
+        {1024, 8192, "8MB free"},
+        {4096, 1000000, "3906MB free"},
+        // Clusters below 1 KB: a floppy's 512 bytes, a small volume's 1.5 KB.
+        {512, 2847, "1423KB free"},
+        {512, 4000000000u, "1953125MB free"},
+        {1536, 1001, "1501KB free"},
+        // 4 TiB, where a count of whole kilobytes stops fitting in 32 bits.
+        {4096, 0x3FFFBFFF, "4194239MB free"},
+        {4096, 0x3FFFC000, "4194240MB free"},
+        {4096, 0x40000000, "4194304MB free"},
+        // More megabytes than 32 bits hold; the last nine digits keep their zeros.
+        {1 << 20, 0xFFFFFFFF, "4294967295MB free"},
+        {1 << 20, 0x100000000, "4294967296MB free"},
+        {1 << 20, 5000000007, "5000000007MB free"},
+        {1 << 22, 0xFFFFFFFF, "17179869180MB free"},
+        {1, ~0ull, "17592186044415MB free"},
     };
     for (const Case& c : cases) {
-        EXPECT_STREQ(
-            CSelectPathDlg::FreeSpaceText(c.sectorsPerCluster, c.bytesPerSector, c.freeClusters),
-            c.text)
-            << c.sectorsPerCluster << " x " << c.bytesPerSector << " x " << c.freeClusters;
+        EXPECT_STREQ(CSelectPathDlg::FreeSpaceText(c.clusterBytes * c.freeClusters), c.text)
+            << c.clusterBytes << " x " << c.freeClusters;
     }
 }
 
