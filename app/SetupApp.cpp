@@ -11,9 +11,22 @@ int CSetupApp::PlatformFamilyOf(DWORD platformId) {
     return kNoFamily;
 }
 
+namespace {
+// The application object while it exists (the program's one, or a test's).
+const CSetupApp* g_setupApp = nullptr;
+} // namespace
+
+CSetupApp::CSetupApp() {
+    g_setupApp = this;
+}
+
+CSetupApp::~CSetupApp() {
+    if (g_setupApp == this)
+        g_setupApp = nullptr;
+}
+
 int CSetupApp::GetPlatformFamily() {
-    const auto* app = dynamic_cast<const CSetupApp*>(AfxGetApp());
-    return app ? app->m_platformFamily : kNoFamily;
+    return g_setupApp ? g_setupApp->m_platformFamily : kNoFamily;
 }
 
 BOOL CSetupApp::InitInstance() {

@@ -6,6 +6,9 @@
 
 class CSetupApp : public CWinApp {
 public:
+    CSetupApp();
+    ~CSetupApp() override;
+
     enum : int { kNoFamily = 0, kWindows95Family = 1, kWindowsNtFamily = 2 };
     // kWindows95Family (95/98), kWindowsNtFamily; kNoFamily until the platform check ran.
     int m_platformFamily = kNoFamily;

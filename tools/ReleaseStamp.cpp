@@ -24,11 +24,15 @@ constexpr unsigned kMainDialog = 102;
 constexpr char kMainDialogTitle[] = "Setup Quorbelix";
 constexpr std::size_t kMaxSpecialBuild = 255;
 
-// A resource's bytes, in whatever language it comes.
+// A resource's bytes, in whatever language it comes. Each image is read once, here: every call
+// is on another (the stub, then each image that a rewritten resource made).
 bool FindResource(const Bytes& image, unsigned type, unsigned name, Bytes& data, unsigned& language,
                   pe::Error& error) {
+    pe::Headers headers;
     pe::Resource found;
-    error = pe::FindResourceData(image.data(), image.size(), type, name, 0, found);
+    error = pe::ReadHeaders(image.data(), image.size(), headers);
+    if (!error)
+        error = pe::FindResourceData(image.data(), image.size(), headers, type, name, 0, found);
     if (error)
         return false;
     data.assign(image.begin() + std::ptrdiff_t(found.offset),
