@@ -110,26 +110,15 @@ done
 mkdir -p "$root"
 log=$root/release.log
 : >"$log"
-# Runs a command with its output in the log; on failure shows the log's end and stops.
-quietly() { # what, command...
-    local what=$1
-    shift
-    if ! "$@" >>"$log" 2>&1; then
-        echo "release: $what failed:" >&2
-        tail -n 80 "$log" >&2
-        echo "release: (the whole output is in $log)" >&2
-        exit 1
-    fi
-}
 . "$top/scripts/configure.sh"
 echo "release: building the packer in $root/host (output in $log)"
-quietly "configuring the host build" krz_configure "$root/host"
-quietly "building the packer" cmake --build "$root/host" --target krzpack -j "$(nproc)"
+krz_quietly "configuring the host build" krz_configure "$root/host"
+krz_quietly "building the packer" cmake --build "$root/host" --target krzpack -j "$(nproc)"
 for arch in i686 x86_64; do
     echo "release: building the $arch installer in $root/win-$arch"
-    quietly "configuring the $arch build" krz_configure "$root/win-$arch" \
+    krz_quietly "configuring the $arch build" krz_configure "$root/win-$arch" \
         -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" -DKRZ_PACKER="$root/host/tools/krzpack"
-    quietly "building the $arch installer" cmake --build "$root/win-$arch" --target krz_product \
+    krz_quietly "building the $arch installer" cmake --build "$root/win-$arch" --target krz_product \
         -j "$(nproc)"
 done
 
@@ -147,7 +136,7 @@ for arch in i686 x86_64; do
     else # the files the build packed
         sources=$work/files-$arch
         mkdir "$sources"
-        quietly "reading the $arch installer" "$work/krzpack" extract "$built/krzsetup.exe" "$sources"
+        krz_quietly "reading the $arch installer" "$work/krzpack" extract "$built/krzsetup.exe" "$sources"
     fi
     inputs=()
     for name in "${files[@]}"; do
@@ -155,12 +144,12 @@ for arch in i686 x86_64; do
     done
     if [ -n "$payload$version$special_set" ]; then
         echo "release: packing the $arch installer${payload:+ with the files of $payload}${version:+, version $version}"
-        quietly "packing the $arch installer" "$work/krzpack" build "$work/$arch/krzsetup.exe" \
+        krz_quietly "packing the $arch installer" "$work/krzpack" build "$work/$arch/krzsetup.exe" \
             "$work/$arch/krzsetup-stub.exe" "${inputs[@]}" ${stamp[@]+"${stamp[@]}"}
     else
         cp "$built/krzsetup.exe" "$work/$arch/"
     fi
-    quietly "checking the $arch installer" \
+    krz_quietly "checking the $arch installer" \
         "$work/krzpack" verify "$work/$arch/krzsetup.exe" "${inputs[@]}"
 done
 if [ ${#signing[@]} -gt 0 ]; then
@@ -168,7 +157,7 @@ if [ ${#signing[@]} -gt 0 ]; then
     "$top/scripts/sign.sh" "${signing[@]}" "$work"/{i686,x86_64}/krzsetup.exe >/dev/null
     for arch in i686 x86_64; do
         sources=${payload:-$work/files-$arch}
-        quietly "checking the signed $arch installer" "$work/krzpack" verify \
+        krz_quietly "checking the signed $arch installer" "$work/krzpack" verify \
             "$work/$arch/krzsetup.exe" "$sources/KRZ.exe" "$sources/KRZ.hlp" "$sources/KRZ.cnt" \
             "$sources/Uninstall.exe"
     done

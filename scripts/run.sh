@@ -40,21 +40,10 @@ mkdir -p "$out"
 log=$out/build.log
 : >"$log"
 
-# Runs a command with its output in the log; on failure shows the log and stops.
-quietly() { # what, command...
-    local what=$1
-    shift
-    if ! "$@" >>"$log" 2>&1; then
-        echo "run: $what failed:" >&2
-        tail -n 80 "$log" >&2
-        echo "run: (the whole output is in $log)" >&2
-        exit 1
-    fi
-}
 . "$top/scripts/configure.sh"
 
 echo "run: checking the Debian packages (installing any that are missing)"
-quietly "installing the packages (scripts/setup.sh)" "$top/scripts/setup.sh"
+krz_quietly "installing the packages (scripts/setup.sh)" "$top/scripts/setup.sh"
 . "$top/scripts/wine-prefix.sh"
 if [ $arch = i686 ] && ! krz_runs_32bit; then
     echo "run: this machine does not run 32-bit x86 programs (its kernel's 32-bit support is off):" \
@@ -63,18 +52,18 @@ if [ $arch = i686 ] && ! krz_runs_32bit; then
 fi
 win=$root/win-$arch
 echo "run: building the packer in $root/host"
-quietly "configuring the host build" krz_configure "$root/host"
-quietly "building the packer" cmake --build "$root/host" --target krzpack -j "$(nproc)"
+krz_quietly "configuring the host build" krz_configure "$root/host"
+krz_quietly "building the packer" cmake --build "$root/host" --target krzpack -j "$(nproc)"
 echo "run: building the $arch krzsetup.exe and the walkthrough program in $win"
-quietly "configuring the $arch build" krz_configure "$win" \
+krz_quietly "configuring the $arch build" krz_configure "$win" \
     -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" -DKRZ_PACKER="$root/host/tools/krzpack"
-quietly "building krzsetup.exe" cmake --build "$win" --target krz_product install_walkthrough \
+krz_quietly "building krzsetup.exe" cmake --build "$win" --target krz_product install_walkthrough \
     -j "$(nproc)"
 
 prefix=$out/wineprefix
 [ -f "$prefix/system.reg" ] || echo "run: making the Wine prefix $prefix (once)"
-quietly "making the Wine prefix" krz_prepare_prefix "$prefix"
-quietly "confining the Wine prefix" krz_confine_prefix
+krz_quietly "making the Wine prefix" krz_prepare_prefix "$prefix"
+krz_quietly "confining the Wine prefix" krz_confine_prefix
 # The programs run from inside the prefix: it has no drive for the rest of the host.
 stage=$prefix/drive_c/krz-run
 mkdir -p "$stage"
