@@ -96,6 +96,14 @@ bool FromUtf8(const std::string& in, Text& out) {
     return true;
 }
 
+// The version's four numbers with `separator` between them ("5, 1, 2, 3", "5.1.2.3").
+std::string Joined(const Version& v, const char* separator) {
+    std::string text = std::to_string(v.part[0]);
+    for (int i = 1; i < 4; ++i)
+        text += separator + std::to_string(v.part[i]);
+    return text;
+}
+
 // One block of a version resource: a key, a value (binary, or text counted in characters) and
 // the blocks inside it.
 struct Block {
@@ -192,9 +200,7 @@ bool StampVersionInfo(const Bytes& in, const Stamp& stamp, const Text& specialBu
         return false;
     }
     const Version& v = stamp.version;
-    const Text numbers = Widen((std::to_string(v.part[0]) + ", " + std::to_string(v.part[1]) +
-                                ", " + std::to_string(v.part[2]) + ", " + std::to_string(v.part[3]))
-                                   .c_str());
+    const Text numbers = Widen(Joined(v, ", ").c_str());
     if (stamp.setVersion) {
         // The file version, then the product version, each as its high and low halves.
         for (const std::size_t field : {std::size_t(8), std::size_t(16)}) {
@@ -240,9 +246,7 @@ bool StampManifest(const Bytes& in, const Version& v, Bytes& out, std::string& e
         error = "its manifest's assemblyIdentity version does not end";
         return false;
     }
-    const std::string numbers = std::to_string(v.part[0]) + "." + std::to_string(v.part[1]) + "." +
-                                std::to_string(v.part[2]) + "." + std::to_string(v.part[3]);
-    const std::string stamped = text.substr(0, value) + numbers + text.substr(end);
+    const std::string stamped = text.substr(0, value) + Joined(v, ".") + text.substr(end);
     out.assign(stamped.begin(), stamped.end());
     return true;
 }

@@ -3,6 +3,8 @@
 #include "MachineState.h"
 #include "Screen.h"
 
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -161,10 +163,14 @@ void Process::Kill() {
     }
 }
 
-std::vector<Window> Process::Windows() const {
-    Search search{id_, {}};
+std::vector<Window> WindowsOf(DWORD id) {
+    Search search{id, {}};
     EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.windows;
+}
+
+std::vector<Window> Process::Windows() const {
+    return WindowsOf(id_);
 }
 
 Window Process::FindDialog(const std::string& title) const {
@@ -273,6 +279,40 @@ void Process::AnswerBoxes() {
         answered_.push_back({w.Handle(), now, record.answer});
         Press(w, record.answer);
     }
+}
+
+std::vector<std::pair<DWORD, std::string>> ProgramsNamed(const char* name) {
+    std::vector<std::pair<DWORD, std::string>> found;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, name) != 0)
+            continue;
+        char path[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (const HANDLE process =
+                OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID)) {
+            QueryFullProcessImageNameA(process, 0, path, &size);
+            CloseHandle(process);
+        }
+        found.emplace_back(entry.th32ProcessID, path);
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+bool StartHostShell(const std::string& script) {
+    std::string line = "/bin/sh -c \"";
+    for (const char c : script)
+        line += c == '"' ? std::string("\\\"") : std::string(1, c);
+    line += "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION shell = {};
+    return CreateProcessA("/bin/sh", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &shell);
 }
 
 } // namespace ui

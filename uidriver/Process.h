@@ -27,6 +27,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace ui {
@@ -94,5 +95,20 @@ private:
     std::atomic<bool> stop_{false};
     std::thread watcher_;
 };
+
+// The top-level windows of process `id`, visible or not, message boxes included.
+std::vector<Window> WindowsOf(DWORD id);
+
+// The running programs whose file is named `name` (such as "winhlp32.exe"): each one's process
+// id and full path (empty when it cannot be read).
+std::vector<std::pair<DWORD, std::string>> ProgramsNamed(const char* name);
+
+// Starts `script` with the host's /bin/sh, outside Wine (Wine starts a host program given by its
+// host path); double quotes in it are passed on as they are. Wine cannot wait for such a
+// program, and the process information it returns then holds no handles, only what was on the
+// stack: closing them could close one of this program's own (under 32-bit Wine, the one it
+// holds for HKEY_CURRENT_USER), so nothing is closed. False, with the error set, when it does
+// not start.
+bool StartHostShell(const std::string& script);
 
 } // namespace ui

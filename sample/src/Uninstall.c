@@ -338,6 +338,12 @@ static void RemoveSelf(const char* self, const char* folder) {
     }
 }
 
+/* Whether two handles' information names one file: the same volume and file index. */
+static int SameFile(const BY_HANDLE_FILE_INFORMATION* a, const BY_HANDLE_FILE_INFORMATION* b) {
+    return a->dwVolumeSerialNumber == b->dwVolumeSerialNumber &&
+           a->nFileIndexHigh == b->nFileIndexHigh && a->nFileIndexLow == b->nFileIndexLow;
+}
+
 /* On the NT family, holds the folder open, sharing all but deletion, so that no other program
  * can rename it (or a folder above it) and put a link in its place. It asks for read access
  * (a handle with no access to the data, only to the attributes, would keep nobody out) but not
@@ -363,10 +369,7 @@ static int HoldFolder(const char* folder) {
     if (again == INVALID_HANDLE_VALUE)
         return 0;
     same = GetFileInformationByHandle(g_hold, &held) && GetFileInformationByHandle(again, &named) &&
-           held.dwVolumeSerialNumber == named.dwVolumeSerialNumber &&
-           held.nFileIndexHigh == named.nFileIndexHigh &&
-           held.nFileIndexLow == named.nFileIndexLow &&
-           (held.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+           SameFile(&held, &named) && (held.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
     CloseHandle(again);
     return same;
 }
@@ -413,9 +416,7 @@ static void RemoveFolder(const char* folder) {
             LeaveFolder(folder, " (the folder: it cannot be opened for removal)");
         return;
     }
-    if (!known || !GetFileInformationByHandle(doomed, &named) ||
-        held.dwVolumeSerialNumber != named.dwVolumeSerialNumber ||
-        held.nFileIndexHigh != named.nFileIndexHigh || held.nFileIndexLow != named.nFileIndexLow) {
+    if (!known || !GetFileInformationByHandle(doomed, &named) || !SameFile(&held, &named)) {
         LeaveFolder(folder, " (the folder: its name now opens another one)");
     } else {
         status = set(doomed, io, &remove, sizeof remove, 13 /* FileDispositionInformation */);

@@ -63,10 +63,7 @@ inline std::set<std::string> Names(const std::string& folder) {
 }
 
 // Links made on the host by its own ln, each `link` (symbolic, or hard) to its `target`.
-// Wine starts a host program given by its host path, but cannot wait for it: the shell leaves
-// a marker when done. The process information it returns then holds no handles, only what
-// was on its stack: closing them could close one of this program's own handles (under 32-bit
-// Wine, the one it holds for HKEY_CURRENT_USER).
+// Wine cannot wait for a host program: the shell leaves a marker when done.
 struct Link {
     std::string target, link;
     bool symbolic;
@@ -79,13 +76,7 @@ inline void HostLinks(const std::vector<Link>& links) {
                   ui::HostPath(l.link) + " && ";
     script += "touch " + ui::HostPath(marker);
     ASSERT_EQ(script.find_first_of("\"'"), std::string::npos) << script;
-    std::string line = "/bin/sh -c \"" + script + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION shell = {};
-    ASSERT_TRUE(CreateProcessA("/bin/sh", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &shell))
-        << GetLastError();
+    ASSERT_TRUE(ui::StartHostShell(script)) << GetLastError();
     ASSERT_TRUE(ui::WaitUntil([&] { return ui::PathExists(marker); })) << script;
     ui::RemoveTree(marker);
 }

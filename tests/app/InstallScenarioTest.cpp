@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <objbase.h>
-#include <tlhelp32.h>
 #include <winver.h>
 
 #include "InstallFixture.h"
@@ -91,29 +90,6 @@ private:
     DEBUG_EVENT event_ = {};
     DWORD status_ = DBG_CONTINUE;
 };
-
-// The full paths of the running programs named `name`, by process id.
-std::vector<std::pair<DWORD, std::string>> ProgramsNamed(const char* name) {
-    std::vector<std::pair<DWORD, std::string>> found;
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more;
-         more = Process32Next(snapshot, &entry)) {
-        if (lstrcmpiA(entry.szExeFile, name) != 0)
-            continue;
-        char path[MAX_PATH] = {};
-        DWORD size = MAX_PATH;
-        if (const HANDLE process =
-                OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID)) {
-            QueryFullProcessImageNameA(process, 0, path, &size);
-            CloseHandle(process);
-        }
-        found.emplace_back(entry.th32ProcessID, path);
-    }
-    CloseHandle(snapshot);
-    return found;
-}
 
 TEST_F(Install, IntoTheProposedFolderThenAgainOverIt) {
     const std::string folder = "C:\\Program Files\\Tessarin Software\\Quorbelix";
@@ -764,7 +740,7 @@ TEST_F(Install, HelpViewerComesFromTheWindowsFolder) {
     }
     const std::string viewer = std::string(folder) + "\\winhlp32.exe";
     ASSERT_TRUE(ui::PathExists(viewer));
-    const auto before = ProgramsNamed("winhlp32.exe");
+    const auto before = ui::ProgramsNamed("winhlp32.exe");
 
     ui::Process setup(Installer(), "", scratch_.Path());
     const ui::Window dialog = setup.WaitForDialog(kTitle);
@@ -777,7 +753,8 @@ TEST_F(Install, HelpViewerComesFromTheWindowsFolder) {
     keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
     ASSERT_EQ(SendInput(2, keys, sizeof keys[0]), 2u);
     std::vector<std::pair<DWORD, std::string>> viewers;
-    ASSERT_TRUE(ui::WaitUntil([&] { return (viewers = ProgramsNamed("winhlp32.exe")) != before; }));
+    ASSERT_TRUE(
+        ui::WaitUntil([&] { return (viewers = ui::ProgramsNamed("winhlp32.exe")) != before; }));
     ASSERT_EQ(viewers.size(), before.size() + 1);
     for (const auto& started : viewers)
         EXPECT_EQ(lstrcmpiA(started.second.c_str(), viewer.c_str()), 0) << started.second;

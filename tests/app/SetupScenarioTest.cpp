@@ -6,8 +6,6 @@
 #include "InstallerKeys.h"
 #include "UiDriver.h"
 
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -192,40 +190,6 @@ TEST_F(SetupScenario, RenamedInstallerCaptionsItsBoxesWithItsNewName) {
     }
 }
 
-// The ids of the running programs named `name`.
-std::vector<DWORD> ProgramsNamed(const char* name) {
-    std::vector<DWORD> ids;
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-        if (lstrcmpiA(entry.szExeFile, name) == 0)
-            ids.push_back(entry.th32ProcessID);
-    CloseHandle(snapshot);
-    return ids;
-}
-
-// The top-level windows of one process.
-struct ProcessWindows {
-    DWORD id;
-    std::vector<ui::Window> windows;
-};
-
-BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
-    auto* found = reinterpret_cast<ProcessWindows*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hwnd, &owner);
-    if (owner == found->id)
-        found->windows.emplace_back(hwnd);
-    return TRUE;
-}
-
-std::vector<ui::Window> WindowsOf(DWORD id) {
-    ProcessWindows found{id, {}};
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&found));
-    return found.windows;
-}
-
 // Started from a folder whose path is longer than MAX_PATH (the NT family allows it), the
 // installer still takes its boxes' caption from its own file name. Wine's CreateProcess takes
 // no program path that long, but Wine started on the host runs one: the installer runs outside
@@ -263,29 +227,23 @@ TEST_F(SetupScenario, StartedFromABeyondMaxPathFolderCaptionsWithItsOwnName) {
     ASSERT_TRUE(
         CopyFileW(std::wstring(installer.begin(), installer.end()).c_str(), copy.c_str(), FALSE));
     ASSERT_GT(copy.size(), size_t(4 + MAX_PATH));
-    ASSERT_TRUE(ProgramsNamed("krzsetup.exe").empty());
+    ASSERT_TRUE(ui::ProgramsNamed("krzsetup.exe").empty());
 
     // The loader that started this test (the wrapper exports it): Debian's wine would pick the
     // 32-bit one even where this machine cannot start it.
-    std::string line =
-        "/bin/sh -c \"exec \\\"${KRZ_WINE:-wine}\\\" " + hostFolder + "/krzsetup.exe\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION shell = {}; // holds no handles (a host program)
-    ASSERT_TRUE(CreateProcessA("/bin/sh", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &shell))
+    ASSERT_TRUE(ui::StartHostShell("exec \"${KRZ_WINE:-wine}\" " + hostFolder + "/krzsetup.exe"))
         << GetLastError();
     DWORD id = 0;
     ASSERT_TRUE(ui::WaitUntil([&] {
-        const std::vector<DWORD> ids = ProgramsNamed("krzsetup.exe");
-        id = ids.empty() ? 0 : ids.front();
+        const auto running = ui::ProgramsNamed("krzsetup.exe");
+        id = running.empty() ? 0 : running.front().first;
         return id != 0;
     }));
     process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
     ASSERT_TRUE(process);
     ui::Window dialog;
     ASSERT_TRUE(ui::WaitUntil([&] {
-        for (const ui::Window& w : WindowsOf(id))
+        for (const ui::Window& w : ui::WindowsOf(id))
             if (w.Visible() && !ui::IsMessageBox(w) && w.Text() == kTitle)
                 dialog = w;
         return bool(dialog);
@@ -294,7 +252,7 @@ TEST_F(SetupScenario, StartedFromABeyondMaxPathFolderCaptionsWithItsOwnName) {
     dialog.Item(IDOK).Click();
     ui::Window box;
     ASSERT_TRUE(ui::WaitUntil([&] {
-        for (const ui::Window& w : WindowsOf(id))
+        for (const ui::Window& w : ui::WindowsOf(id))
             if (w.Visible() && ui::IsMessageBox(w))
                 box = w;
         return bool(box);
